@@ -1,0 +1,34 @@
+// The drum kit: 28 sounds of five voices each, their names, and the binding of
+// keys to sounds.
+#pragma once
+
+#include "DrumTypes.h"
+#include "KeyList.h"
+#include "SoundVoice.h"
+
+#include <cstdint>
+#include <string>
+
+class CDrumKit {
+public:
+    CDrumKit();
+    virtual ~CDrumKit();
+    CDrumKit(const CDrumKit&) = delete;
+    CDrumKit& operator=(const CDrumKit&) = delete;
+
+    void Init();
+    void PlayKey(ScanCode key);
+    void PlaySound(SoundIndex sound);
+    void Assign(int key, int sound);
+    void Unassign(int key);
+    int BoundKeyAt(int row) const;
+    void FillKeyList(IKeyList& list) const;
+
+    int LoadSet(const char* fileName);
+    int SaveSet(const char* fileName);
+
+    std::string m_names[kSoundCount];
+    int32_t m_keyMap[kKeyMapSize];
+    CSoundVoice m_voices[kSoundCount * kVoicesPerSound];
+    int32_t m_next[kSoundCount];
+};

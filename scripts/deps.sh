@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian/Ubuntu packages Kadenzo needs, only those still missing.
+#   scripts/deps.sh run    what building and running the program needs
+#   scripts/deps.sh test   that plus everything the test suite uses
+set -euo pipefail
+
+want=(g++ cmake ninja-build pkg-config qt6-base-dev libopenal-dev libopenal1 fonts-dejavu-core)
+if [[ "${1:-run}" == test ]]; then
+  want+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+         xvfb xauth xdotool x11-xkb-utils imagemagick sox valgrind
+         desktop-file-utils appstream dpkg-dev file)
+fi
+
+missing=()
+for p in "${want[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+((${#missing[@]} == 0)) && exit 0
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,82 @@
+// The small sound-device interface the voices are written against: the
+// operations, flags and status codes of a DirectSound device and its static
+// buffers. The real back end (OpenAL Soft) and the test fake both implement it.
+#pragma once
+
+#include <cstdint>
+
+using HRESULT = int32_t;
+using HWND = void*;
+
+inline constexpr HRESULT DS_OK = 0;
+inline constexpr HRESULT DSERR_ALLOCATED = static_cast<HRESULT>(0x8878000Au);
+inline constexpr HRESULT DSERR_NODRIVER = static_cast<HRESULT>(0x88780078u);
+inline constexpr HRESULT DSERR_BUFFERLOST = static_cast<HRESULT>(0x88780096u);
+// Codes of our own back end for failures the device interface has no better word for.
+inline constexpr HRESULT DSERR_INVALIDPARAM = static_cast<HRESULT>(0x80070057u);
+inline constexpr HRESULT DSERR_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
+inline constexpr HRESULT DSERR_BADFORMAT = static_cast<HRESULT>(0x88780064u);
+inline constexpr HRESULT DSERR_GENERIC = static_cast<HRESULT>(0x80004005u);
+
+inline constexpr uint32_t DSSCL_NORMAL = 1;
+inline constexpr uint32_t DSBCAPS_STATIC = 2;
+inline constexpr uint32_t DSBLOCK_ENTIREBUFFER = 2;
+inline constexpr uint32_t DSBPLAY_LOOPING = 1;
+
+// The buffer description in its 20-byte form. lpwfxFormat points at the WAVE
+// format block inside the image, unchanged and not necessarily aligned, so it is
+// kept as bytes and read field by field.
+struct DSBUFFERDESC {
+    uint32_t dwSize;
+    uint32_t dwFlags;
+    uint32_t dwBufferBytes;
+    uint32_t dwReserved;
+    const unsigned char* lpwfxFormat;
+};
+
+class IDirectSoundBuffer {
+public:
+    virtual HRESULT Lock(uint32_t writeCursor, uint32_t writeBytes, void** ppAudioPtr1,
+                         uint32_t* pAudioBytes1, void** ppAudioPtr2, uint32_t* pAudioBytes2,
+                         uint32_t flags) = 0;
+    virtual HRESULT Unlock(void* pAudioPtr1, uint32_t audioBytes1, void* pAudioPtr2,
+                           uint32_t audioBytes2) = 0;
+    virtual HRESULT Restore() = 0;
+    virtual HRESULT SetCurrentPosition(uint32_t newPosition) = 0;
+    virtual HRESULT Play(uint32_t reserved1, uint32_t priority, uint32_t flags) = 0;
+    virtual uint32_t Release() = 0;
+
+protected:
+    virtual ~IDirectSoundBuffer() = default;
+};
+
+class IDirectSound {
+public:
+    virtual HRESULT SetCooperativeLevel(HWND window, uint32_t level) = 0;
+    virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* pDesc, IDirectSoundBuffer** ppBuffer,
+                                      void* pUnkOuter) = 0;
+    virtual uint32_t Release() = 0;
+
+protected:
+    virtual ~IDirectSound() = default;
+};
+
+// The device-creation function: default device when pGuidDevice is null.
+using PFN_DIRECTSOUNDCREATE = HRESULT (*)(const void* pGuidDevice, IDirectSound** ppDevice,
+                                          void* pUnkOuter);
+using PFN_SLEEP = void (*)(uint32_t milliseconds);
+using PFN_GETMAINWINDOW = HWND (*)();
+
+// Seams. Each setter takes null to restore the default: the OpenAL Soft back
+// end, a real sleep, and no main window.
+void SetDirectSoundCreate(PFN_DIRECTSOUNDCREATE pCreate);
+void SetSleepFunction(PFN_SLEEP pSleep);
+void SetMainWindowHook(PFN_GETMAINWINDOW pGetMainWindow);
+
+// What the voices call; each goes through the seam currently set.
+HRESULT CallDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice, void* pUnkOuter);
+void CallSleep(uint32_t milliseconds);
+HWND CallGetMainWindow();
+
+// The OpenAL Soft back end's device-creation function.
+HRESULT OpenALDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice, void* pUnkOuter);
