@@ -31,4 +31,9 @@ public:
     int32_t m_keyMap[kKeyMapSize];
     CSoundVoice m_voices[kSoundCount * kVoicesPerSound];
     int32_t m_next[kSoundCount];
+
+private:
+    // Whether Init ran: a kit that never did holds nothing worth writing over
+    // the user's file.
+    int32_t m_initialised;
 };

@@ -3,8 +3,11 @@
 namespace {
 
 // Entry n names scan code n for 1..93; entries 95..98 name codes 120..123.
-// Entry 94 is a filler that no lookup reaches.
-const char* const kKeyNameTable[99] = {
+// Entry 94 is a filler that no lookup reaches. Constant-initialised, so the
+// table is complete before any code runs, even another file's static
+// initialisation.
+// clang-format off
+constexpr const char* kKeyNameTable[99] = {
     "",
     "Escape", "1", "2", "3", "4", "5", "6", "7", "8", "9", "0", "-", "=",
     "Backspace", "Tab", "Q", "W", "E", "R", "T", "Y", "U", "I", "O", "P", "[", "]",
@@ -18,26 +21,16 @@ const char* const kKeyNameTable[99] = {
     "???",
     "Right Ctrl", "???2", "2nd /", "Pause",
 };
-
-// Built during static initialisation, before any window opens, and never changed.
-struct CKeyNameTable {
-    std::string m_entries[99];
-    CKeyNameTable() {
-        for (int i = 0; i < 99; ++i)
-            m_entries[i] = kKeyNameTable[i];
-    }
-};
-
-const CKeyNameTable g_keyNames;
+// clang-format on
 
 } // namespace
 
 std::string KeyName(ScanCode code) {
     if (code <= 93)
-        return code == 0 ? std::string() : g_keyNames.m_entries[code];
+        return kKeyNameTable[code];
     if (code < 120)
         return std::string();
     if (code <= 123)
-        return g_keyNames.m_entries[code - 25];
+        return kKeyNameTable[code - 25];
     return std::string();
 }

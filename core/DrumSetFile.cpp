@@ -1,0 +1,232 @@
+#include "DrumSetFile.h"
+
+#include "DrumKit.h"
+#include "FileSystem.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// A hand-edited number is read as the Windows program's stream read it: at
+// most this many characters, sign and base prefix included, make one number.
+constexpr int kMaxNumberChars = 15;
+
+class CByteReader {
+public:
+    explicit CByteReader(IByteSource& source) : m_source(source) {}
+
+    // The next byte, or -1 at the end.
+    int Peek() {
+        if (m_pos == m_end && !Fill())
+            return -1;
+        return static_cast<unsigned char>(m_buffer[m_pos]);
+    }
+    void Skip() { ++m_pos; }
+
+    // One line without its line end; 0 when the file was already exhausted.
+    int ReadLine(std::string* pLine) {
+        pLine->clear();
+        if (Peek() < 0)
+            return 0;
+        for (;;) {
+            if (m_pos == m_end && !Fill())
+                return 1;
+            const char* pBegin = m_buffer + m_pos;
+            const size_t available = m_end - m_pos;
+            const void* pFeed = std::memchr(pBegin, '\n', available);
+            if (pFeed == nullptr) {
+                pLine->append(pBegin, available);
+                m_pos = m_end;
+                continue;
+            }
+            const size_t length = static_cast<size_t>(static_cast<const char*>(pFeed) - pBegin);
+            pLine->append(pBegin, length);
+            m_pos += length + 1;
+            // Only a CR right before the LF belongs to the line end; any other
+            // CR is part of the name.
+            if (!pLine->empty() && pLine->back() == '\r')
+                pLine->pop_back();
+            return 1;
+        }
+    }
+
+private:
+    int Fill() {
+        if (m_atEnd)
+            return 0;
+        const long got = m_source.Read(m_buffer, sizeof m_buffer);
+        if (got <= 0) {
+            m_atEnd = 1;
+            return 0;
+        }
+        m_pos = 0;
+        m_end = static_cast<size_t>(got);
+        return 1;
+    }
+
+    IByteSource& m_source;
+    char m_buffer[8192];
+    size_t m_pos = 0;
+    size_t m_end = 0;
+    int m_atEnd = 0;
+};
+
+int IsSpace(int c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+int DigitValue(int c, int base) {
+    int value = 99;
+    if (c >= '0' && c <= '9')
+        value = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        value = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        value = c - 'A' + 10;
+    return value < base ? value : -1;
+}
+
+enum EItem { kItemNumber, kItemMalformed, kItemEnd };
+
+// One integer as the key-map line holds it: optional sign, then 0x or 0X for
+// hexadecimal, another leading 0 for octal, else decimal.
+EItem ReadNumber(CByteReader& reader, int64_t* pValue) {
+    while (IsSpace(reader.Peek()))
+        reader.Skip();
+    if (reader.Peek() < 0)
+        return kItemEnd;
+    int taken = 0;
+    int negative = 0;
+    int c = reader.Peek();
+    if (c == '+' || c == '-') {
+        negative = c == '-';
+        reader.Skip();
+        ++taken;
+    }
+    int base = 10;
+    int haveDigit = 0;
+    if (taken < kMaxNumberChars && reader.Peek() == '0') {
+        reader.Skip();
+        ++taken;
+        c = reader.Peek();
+        if (taken < kMaxNumberChars && (c == 'x' || c == 'X')) {
+            reader.Skip();
+            ++taken;
+            base = 16;
+        } else {
+            base = 8;
+            haveDigit = 1;
+        }
+    }
+    // Fifteen characters hold at most 13 hexadecimal digits: no overflow here.
+    int64_t value = 0;
+    while (taken < kMaxNumberChars) {
+        const int digit = DigitValue(reader.Peek(), base);
+        if (digit < 0)
+            break;
+        value = value * base + digit;
+        haveDigit = 1;
+        reader.Skip();
+        ++taken;
+    }
+    if (!haveDigit)
+        return kItemMalformed;
+    *pValue = negative ? -value : value;
+    return kItemNumber;
+}
+
+int IsSound(int64_t value) {
+    return value >= 0 && value < kSoundCount;
+}
+
+// Reads the file through the file system seam.
+class CFileSource : public IByteSource {
+public:
+    explicit CFileSource(int fd) : m_fd(fd) {}
+    long Read(char* buffer, size_t size) override {
+        for (;;) {
+            const long got = FileSystem().Read(m_fd, buffer, size);
+            if (got != -EINTR)
+                return got;
+        }
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+long CMemorySource::Read(char* buffer, size_t size) {
+    const size_t count = size < m_size ? size : m_size;
+    if (count == 0)
+        return 0;
+    std::memcpy(buffer, m_pData, count);
+    m_pData += count;
+    m_size -= count;
+    return static_cast<long>(count);
+}
+
+void ReadDrumSet(IByteSource& source, std::string (&names)[kSoundCount],
+                 int32_t (&keyMap)[kKeyMapSize]) {
+    CByteReader reader(source);
+    for (std::string& name : names)
+        reader.ReadLine(&name);
+    for (int code = 1; code < kKeyMapSize; ++code) {
+        int64_t value = 0;
+        const EItem item = ReadNumber(reader, &value);
+        if (item == kItemEnd)
+            return;
+        if (item == kItemMalformed) {
+            keyMap[code] = 0;
+            return;
+        }
+        keyMap[code] = IsSound(value) ? static_cast<int32_t>(value) : kNoSound;
+    }
+}
+
+std::string FormatDrumSet(const std::string (&names)[kSoundCount],
+                          const int32_t (&keyMap)[kKeyMapSize]) {
+    std::string text;
+    for (const std::string& name : names) {
+        const size_t start = text.size();
+        text += name;
+        for (size_t i = start; i < text.size(); ++i) {
+            if (text[i] == '\r' || text[i] == '\n')
+                text[i] = ' ';
+        }
+        text += "\r\n";
+    }
+    for (int code = 1; code < kKeyMapSize; ++code) {
+        text += std::to_string(IsSound(keyMap[code]) ? keyMap[code] : kNoSound);
+        text += ' ';
+    }
+    return text;
+}
+
+int CDrumKit::LoadSet(const char* fileName) {
+    IFileSystem& fs = FileSystem();
+    int fd = fs.OpenRead(fileName);
+    if (fd == -ENOENT) {
+        fd = fs.OpenWrite(fileName, 0600, 0);
+        if (fd < 0)
+            return 0;
+        fs.Close(fd);
+        // Just created: read as the empty file it is.
+        CMemorySource empty(nullptr, 0);
+        ReadDrumSet(empty, m_names, m_keyMap);
+        return 1;
+    }
+    if (fd < 0)
+        return 0;
+    CFileSource source(fd);
+    ReadDrumSet(source, m_names, m_keyMap);
+    fs.Close(fd);
+    return 1;
+}
+
+int CDrumKit::SaveSet(const char* fileName) {
+    const std::string text = FormatDrumSet(m_names, m_keyMap);
+    return ReplaceFileContents(fileName, text.data(), text.size());
+}
