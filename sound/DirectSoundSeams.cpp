@@ -19,14 +19,22 @@ void SetDirectSoundCreate(PFN_DIRECTSOUNDCREATE pCreate) {
     g_pCreate = pCreate != nullptr ? pCreate : &OpenALDirectSoundCreate;
 }
 
-void SetSleepFunction(PFN_SLEEP pSleep) { g_pSleep = pSleep != nullptr ? pSleep : &RealSleep; }
+void SetSleepFunction(PFN_SLEEP pSleep) {
+    g_pSleep = pSleep != nullptr ? pSleep : &RealSleep;
+}
 
-void SetMainWindowHook(PFN_GETMAINWINDOW pGetMainWindow) { g_pGetMainWindow = pGetMainWindow; }
+void SetMainWindowHook(PFN_GETMAINWINDOW pGetMainWindow) {
+    g_pGetMainWindow = pGetMainWindow;
+}
 
 HRESULT CallDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice, void* pUnkOuter) {
     return g_pCreate(pGuidDevice, ppDevice, pUnkOuter);
 }
 
-void CallSleep(uint32_t milliseconds) { g_pSleep(milliseconds); }
+void CallSleep(uint32_t milliseconds) {
+    g_pSleep(milliseconds);
+}
 
-HWND CallGetMainWindow() { return g_pGetMainWindow != nullptr ? g_pGetMainWindow() : nullptr; }
+HWND CallGetMainWindow() {
+    return g_pGetMainWindow != nullptr ? g_pGetMainWindow() : nullptr;
+}
