@@ -1,1 +1,73 @@
-# Installation layout and packaging.
+# Installation layout and the Debian package.
+#
+#   bin/kadenzo                      the launcher: working folder, starter set, then the program
+#   lib/kadenzo/kadenzo              the program, with alsoft.conf beside it: OpenAL Soft
+#   lib/kadenzo/alsoft.conf          reads the file that stands next to the real executable
+#   share/kadenzo/drums.set          the starter set, copied once into the working folder
+#   share/applications, share/icons/hicolor, share/metainfo   the desktop integration
+include(GNUInstallDirs)
+
+set(KADENZO_APP_ID io.github.kadenzo.Kadenzo)
+# The date of the release named by the project's VERSION; move both together.
+set(KADENZO_RELEASE_DATE 2026-12-07)
+set(KADENZO_INSTALL_PROGRAMDIR lib/kadenzo CACHE STRING
+    "Folder, relative to the prefix, of the program and its alsoft.conf")
+set(KADENZO_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/kadenzo)
+
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+# The launcher finds the program and the starter set relative to itself, so the
+# whole tree stays usable wherever it is installed or unpacked.
+file(RELATIVE_PATH KADENZO_LAUNCHER_TO_PROGRAM
+     /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${KADENZO_INSTALL_PROGRAMDIR}/kadenzo)
+file(RELATIVE_PATH KADENZO_LAUNCHER_TO_STARTER
+     /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${KADENZO_INSTALL_DATADIR}/drums.set)
+configure_file(packaging/kadenzo.sh.in ${PROJECT_BINARY_DIR}/packaging/kadenzo @ONLY)
+configure_file(packaging/${KADENZO_APP_ID}.metainfo.xml.in
+               ${PROJECT_BINARY_DIR}/packaging/${KADENZO_APP_ID}.metainfo.xml @ONLY)
+
+install(TARGETS kadenzo RUNTIME DESTINATION ${KADENZO_INSTALL_PROGRAMDIR})
+install(FILES sound/alsoft.conf DESTINATION ${KADENZO_INSTALL_PROGRAMDIR})
+install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/kadenzo DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES res/drums.set DESTINATION ${KADENZO_INSTALL_DATADIR})
+install(FILES packaging/${KADENZO_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/${KADENZO_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(size 16 32 128)
+  install(FILES res/icon/kadenzo-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME ${KADENZO_APP_ID}.png)
+endforeach()
+
+# cpack -G DEB in the build folder makes the Debian package.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kadenzo)
+set(CPACK_PACKAGE_VENDOR "The Kadenzo developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keyboard drum pad")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Kadenzo turns the computer keyboard into a drum pad. It carries 28 drum\n"
+    "sounds inside the program; any key can be bound to a sound, the sounds can\n"
+    "be given names, and every key press plays its drum at once, with up to five\n"
+    "overlapping strokes of each sound. Keys are bound by their place on the\n"
+    "keyboard, so the bindings do not depend on the keyboard layout.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(KADENZO_PACKAGE_MAINTAINER
+    "Seed 8782acd3 maintainers <maintainers@users.noreply.c-seed-8782acd3.example>"
+    CACHE STRING "Maintainer field of the Debian package")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KADENZO_PACKAGE_MAINTAINER}")
+# dpkg-shlibdeps finds the libraries (Qt, OpenAL Soft, the C++ runtime). Qt
+# loads its window-system plugins at run time and only recommends them, yet
+# without them no window opens.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)

@@ -1,0 +1,239 @@
+#!/usr/bin/env bash
+# Checks an installed Kadenzo tree.
+#   check-install.sh install CMAKE BUILD_DIR STAGE     fresh install into STAGE
+#   check-install.sh tree STAGE SOURCE_DIR             every file in place and valid
+#   check-install.sh launcher STAGE SCRATCH            the launcher's first-start rules
+set -uo pipefail
+
+app=io.github.kadenzo.Kadenzo
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+finish() {
+  if ((failures > 0)); then
+    echo "$failures check(s) failed"
+    exit 1
+  fi
+  echo "all checks passed"
+  exit 0
+}
+
+png_size() { # prints WIDTHxHEIGHT from the PNG header
+  local w h
+  w=$(od -An -tu1 -j16 -N4 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
+  h=$(od -An -tu1 -j20 -N4 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
+  echo "${w}x${h}"
+}
+
+cmd_install() {
+  local cmake=$1 build=$2 stage=$3
+  rm -rf "$stage"
+  "$cmake" --install "$build" --prefix "$stage" || exit 1
+}
+
+cmd_tree() {
+  local stage=$1 src=$2
+  local expected actual
+  expected=$(sort <<EOF_LIST
+bin/kadenzo
+lib/kadenzo/kadenzo
+lib/kadenzo/alsoft.conf
+share/kadenzo/drums.set
+share/applications/$app.desktop
+share/metainfo/$app.metainfo.xml
+share/icons/hicolor/16x16/apps/$app.png
+share/icons/hicolor/32x32/apps/$app.png
+share/icons/hicolor/128x128/apps/$app.png
+EOF_LIST
+)
+  actual=$(cd "$stage" && find . \( -type f -o -type l \) | sed 's|^\./||' | sort)
+  if [[ "$actual" != "$expected" ]]; then
+    fail "installed files differ from the layout (< expected, > installed):"
+    diff <(echo "$expected") <(echo "$actual")
+  fi
+
+  [[ -x "$stage/bin/kadenzo" ]] || fail "bin/kadenzo is not executable"
+  head -c 64 "$stage/bin/kadenzo" | head -n1 | grep -qx '#!/bin/sh' || fail "bin/kadenzo is not a POSIX sh script"
+  [[ -x "$stage/lib/kadenzo/kadenzo" ]] || fail "lib/kadenzo/kadenzo is not executable"
+  [[ "$(head -c4 "$stage/lib/kadenzo/kadenzo" | od -An -c | tr -d ' ')" == '177ELF' ]] ||
+    fail "lib/kadenzo/kadenzo is not the program"
+  if ldd "$stage/lib/kadenzo/kadenzo" | grep -q 'not found'; then
+    fail "the installed program misses libraries:"
+    ldd "$stage/lib/kadenzo/kadenzo" | grep 'not found'
+  fi
+  cmp -s "$src/sound/alsoft.conf" "$stage/lib/kadenzo/alsoft.conf" ||
+    fail "lib/kadenzo/alsoft.conf is not the program's sound tuning file"
+  cmp -s "$src/res/drums.set" "$stage/share/kadenzo/drums.set" ||
+    fail "share/kadenzo/drums.set is not the starter set"
+
+  local size png
+  for size in 16 32 128; do
+    png="$stage/share/icons/hicolor/${size}x${size}/apps/$app.png"
+    [[ -f "$png" ]] || continue
+    [[ "$(png_size "$png")" == "${size}x${size}" ]] ||
+      fail "the ${size}x${size} icon measures $(png_size "$png")"
+  done
+
+  local desktop="$stage/share/applications/$app.desktop"
+  local metainfo="$stage/share/metainfo/$app.metainfo.xml"
+  # It exits 0 even on errors it calls "fatal in the future": any finding fails.
+  local findings
+  findings=$(desktop-file-validate "$desktop" 2>&1)
+  [[ $? -eq 0 && -z "$findings" ]] || fail "desktop-file-validate: $findings"
+  # --strict fails on every finding above the pedantic hints.
+  appstreamcli validate --no-net --strict "$metainfo" || fail "appstreamcli rejects the metainfo"
+
+  # The validators check each file alone; these names must also meet.
+  local exec icon
+  exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+  icon=$(sed -n 's/^Icon=//p' "$desktop")
+  [[ -x "$stage/bin/$exec" ]] || fail "the desktop entry starts '$exec', which bin/ does not hold"
+  [[ -f "$stage/share/icons/hicolor/32x32/apps/$icon.png" ]] ||
+    fail "the desktop entry names icon '$icon', which the theme does not hold"
+  grep -q "<launchable type=\"desktop-id\">$app.desktop</launchable>" "$metainfo" ||
+    fail "the metainfo does not launch $app.desktop"
+  grep -q "<id>$app</id>" "$metainfo" || fail "the metainfo id is not $app"
+  grep -Eq '^Categories=(.*;)?Audio;' "$desktop" || fail "the desktop entry is not in category Audio"
+  finish
+}
+
+# --- the launcher, run against a copy of the tree whose program is a stub ---
+
+cmd_launcher() {
+  local stage=$1 scratch=$2
+  rm -rf "$scratch"
+  mkdir -p "$scratch"
+  tree="$scratch/tree"
+  cp -a "$stage" "$tree"
+  # The stub stands in for the window: it records where and how it was started.
+  cat >"$tree/lib/kadenzo/kadenzo" <<'EOF_STUB'
+#!/bin/sh
+{ echo "cwd=$(pwd)"; echo "args=$*"; echo "pid=$$"; } >"$STUB_LOG"
+exit "${STUB_EXIT:-0}"
+EOF_STUB
+  chmod +x "$tree/lib/kadenzo/kadenzo"
+  starter="$tree/share/kadenzo/drums.set"
+  log="$scratch/stub.log"
+  home="$scratch/home"
+  mkdir -p "$home"
+
+  # A clean environment: the user's own XDG_DATA_HOME must never be touched.
+  launch() { # launch VAR=VALUE... -- ARGS...
+    local vars=()
+    while [[ $1 != -- ]]; do vars+=("$1"); shift; done
+    shift
+    rm -f "$log"
+    env -i PATH=/usr/bin:/bin HOME="$home" STUB_LOG="$log" "${vars[@]}" "$tree/bin/kadenzo" "$@" \
+      >"$scratch/out" 2>"$scratch/err" &
+    launched=$!
+    wait "$launched"
+  }
+  started_in() { [[ -f "$log" ]] && grep -qx "cwd=$1" "$log"; }
+  no_leftovers() {
+    local left
+    left=$(find "$1" -name '.drums.set.*')
+    [[ -z "$left" ]] || fail "$2: leaves a partial copy behind: $left"
+  }
+
+  # First start: the folder, nested and absent, is made and the set placed.
+  local data="$scratch/data/deep" work
+  work="$data/kadenzo"
+  launch XDG_DATA_HOME="$data" DISPLAY=:7 -- one "two words"
+  local rc=$?
+  ((rc == 0)) || fail "first start: exit $rc, stderr: $(cat "$scratch/err")"
+  started_in "$work" || fail "first start: program not started in $work ($(cat "$log" 2>/dev/null))"
+  grep -qx 'args=one two words' "$log" 2>/dev/null || fail "first start: arguments not passed on"
+  # The program replaces the launcher, so that the desktop's signals and
+  # process tracking reach the program itself.
+  grep -qx "pid=$launched" "$log" 2>/dev/null || fail "first start: the launcher did not exec the program"
+  cmp -s "$starter" "$work/drums.set" || fail "first start: the starter set was not placed"
+  no_leftovers "$work" "first start"
+
+  # Whatever the user has at drums.set survives every later start.
+  local kind
+  for kind in edited empty symlink dangling-symlink; do
+    work="$scratch/$kind/kadenzo"
+    mkdir -p "$work"
+    case $kind in
+      edited) printf 'my own set\r\n' >"$work/drums.set" ;;
+      empty) : >"$work/drums.set" ;;
+      symlink)
+        printf 'kept elsewhere\r\n' >"$scratch/elsewhere.set"
+        ln -s "$scratch/elsewhere.set" "$work/drums.set"
+        ;;
+      dangling-symlink) ln -s "$scratch/not-yet.set" "$work/drums.set" ;;
+    esac
+    local before
+    before=$(stat -c '%F %s %Y' "$work/drums.set"; readlink "$work/drums.set"; cat "$work/drums.set" 2>/dev/null)
+    launch XDG_DATA_HOME="$scratch/$kind" DISPLAY=:7 --
+    launch XDG_DATA_HOME="$scratch/$kind" DISPLAY=:7 --
+    started_in "$work" || fail "$kind: program not started in $work"
+    [[ "$(stat -c '%F %s %Y' "$work/drums.set"; readlink "$work/drums.set"; cat "$work/drums.set" 2>/dev/null)" == "$before" ]] ||
+      fail "$kind: the user's drums.set was changed"
+    no_leftovers "$work" "$kind"
+  done
+  [[ ! -e "$scratch/not-yet.set" ]] || fail "dangling-symlink: the starter set was written through the link"
+  [[ "$(cat "$scratch/elsewhere.set")" == $'kept elsewhere\r' ]] || fail "symlink: the linked file was changed"
+
+  # Where the working folder is when XDG_DATA_HOME gives none, or an invalid
+  # (relative) one; and Wayland alone is a display too.
+  local env_case expect
+  while IFS='|' read -r env_case expect; do
+    rm -rf "$home/.local" "$scratch/relative"
+    # shellcheck disable=SC2086
+    (cd "$scratch" && launch $env_case --)
+    if ! started_in "$expect"; then
+      fail "[$env_case]: program not started in $expect ($(cat "$log" 2>/dev/null), stderr: $(cat "$scratch/err"))"
+    elif ! cmp -s "$starter" "$expect/drums.set"; then
+      fail "[$env_case]: the starter set was not placed in $expect"
+    fi
+  done <<EOF_CASES
+DISPLAY=:7|$home/.local/share/kadenzo
+DISPLAY=:7 XDG_DATA_HOME=|$home/.local/share/kadenzo
+DISPLAY=:7 XDG_DATA_HOME=relative|$home/.local/share/kadenzo
+WAYLAND_DISPLAY=wayland-0|$home/.local/share/kadenzo
+EOF_CASES
+  [[ ! -e "$scratch/relative" ]] || fail "a relative XDG_DATA_HOME was used"
+
+  # Started through a symlink elsewhere on PATH, as /usr/local/bin links do,
+  # the launcher still finds its own tree; the program's exit status is its own.
+  mkdir -p "$scratch/links"
+  ln -sf "$tree/bin/kadenzo" "$scratch/links/kadenzo"
+  rm -f "$log"
+  env -i PATH="$scratch/links:/usr/bin:/bin" HOME="$home" STUB_LOG="$log" STUB_EXIT=3 \
+    XDG_DATA_HOME="$scratch/via-path" DISPLAY=:7 kadenzo >"$scratch/out" 2>"$scratch/err"
+  rc=$?
+  started_in "$scratch/via-path/kadenzo" || fail "via a PATH symlink: program not started ($(cat "$scratch/err"))"
+  ((rc == 3)) || fail "via a PATH symlink: exit $rc, not the program's 3"
+
+  # Without a starter set the program still starts, in an empty folder, and
+  # creates its own empty set.
+  mv "$starter" "$scratch/starter.away"
+  launch XDG_DATA_HOME="$scratch/no-starter" DISPLAY=:7 --
+  started_in "$scratch/no-starter/kadenzo" || fail "no starter set: program not started"
+  [[ ! -e "$scratch/no-starter/kadenzo/drums.set" ]] || fail "no starter set: something was placed"
+  mv "$scratch/starter.away" "$starter"
+
+  # No display: one line on stderr, a failing exit, nothing made or started.
+  for env_case in "" "DISPLAY=" "DISPLAY= WAYLAND_DISPLAY="; do
+    # shellcheck disable=SC2086
+    launch XDG_DATA_HOME="$scratch/headless" $env_case --
+    rc=$?
+    ((rc != 0)) || fail "no display [$env_case]: exit 0"
+    [[ ! -e "$log" ]] || fail "no display [$env_case]: the program was started"
+    [[ ! -e "$scratch/headless" ]] || fail "no display [$env_case]: the working folder was made"
+    [[ ! -s "$scratch/out" ]] || fail "no display [$env_case]: wrote to stdout"
+    [[ "$(wc -l <"$scratch/err")" -eq 1 ]] && grep -q 'no graphical display' "$scratch/err" ||
+      fail "no display [$env_case]: not one clear line: $(cat "$scratch/err")"
+  done
+  finish
+}
+
+case "${1:-}" in
+  install) shift; cmd_install "$@" ;;
+  tree) shift; cmd_tree "$@" ;;
+  launcher) shift; cmd_launcher "$@" ;;
+  *) echo "usage: $0 install|tree|launcher ..." >&2; exit 2 ;;
+esac
