@@ -46,13 +46,12 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kadenzo)
 set(CPACK_PACKAGE_VENDOR "The Kadenzo developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keyboard drum pad")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Kadenzo turns the computer keyboard into a drum pad. It carries 28 drum\n"
-    "sounds inside the program; any key can be bound to a sound, the sounds can\n"
-    "be given names, and every key press plays its drum at once, with up to five\n"
-    "overlapping strokes of each sound. Keys are bound by their place on the\n"
-    "keyboard, so the bindings do not depend on the keyboard layout.")
-string(CONCAT CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Kadenzo turns the computer keyboard into a drum pad. It carries 28 drum\n"
+  "sounds inside the program. Any key can be bound to a sound, the sounds can\n"
+  "be given names, and every key press plays its drum at once, with up to five\n"
+  "overlapping strokes of each sound. Keys are bound by their place on the\n"
+  "keyboard, so the bindings do not depend on the keyboard layout.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
