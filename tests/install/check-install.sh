@@ -3,6 +3,7 @@
 #   check-install.sh install CMAKE BUILD_DIR STAGE     fresh install into STAGE
 #   check-install.sh tree STAGE SOURCE_DIR             every file in place and valid
 #   check-install.sh launcher STAGE SCRATCH            the launcher's first-start rules
+#   check-install.sh program STAGE SCRATCH             the real program started by it
 set -uo pipefail
 
 app=io.github.kadenzo.Kadenzo
@@ -232,9 +233,80 @@ EOF_CASES
   finish
 }
 
+# --- the real installed program, started as the menu starts it ---
+
+cmd_program() {
+  local stage=$1 scratch=$2
+  rm -rf "$scratch"
+  mkdir -p "$scratch"
+  local xvfb display pid="" rc
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+  xvfb=$!
+  # shellcheck disable=SC2317  # run by the trap
+  cleanup() {
+    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null
+    kill "$xvfb" 2>/dev/null
+  }
+  trap cleanup EXIT
+  for _ in $(seq 100); do
+    [[ -s "$scratch/display" ]] && break
+    sleep 0.1
+  done
+  display=":$(cat "$scratch/display")"
+  [[ "$display" != ":" ]] || { fail "Xvfb did not start: $(cat "$scratch/xvfb.log")"; finish; }
+
+  # No sound device: OpenAL Soft's null back end, through our own ALSOFT_CONF.
+  printf '[general]\ndrivers = null\n' >"$scratch/alsoft.conf"
+  local work="$scratch/data/kadenzo" keep=() var
+  # A sanitizer build reads its settings (leak suppressions) from these.
+  for var in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+    [[ -n "${!var:-}" ]] && keep+=("$var=${!var}")
+  done
+  env -i PATH=/usr/bin:/bin HOME="$scratch" XDG_DATA_HOME="$scratch/data" DISPLAY="$display" \
+    ALSOFT_CONF="$scratch/alsoft.conf" XDG_RUNTIME_DIR="$scratch" "${keep[@]}" \
+    "$stage/bin/kadenzo" >"$scratch/out" 2>"$scratch/err" &
+  pid=$!
+
+  local win
+  win=$(DISPLAY=$display timeout 30 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -n1)
+  if [[ -z "$win" ]]; then
+    fail "no window appeared: $(cat "$scratch/err")"
+    finish
+  fi
+  [[ "$(readlink "/proc/$pid/exe")" == "$(readlink -f "$stage/lib/kadenzo/kadenzo")" ]] ||
+    fail "the running process is $(readlink "/proc/$pid/exe"), not the installed program"
+  [[ "$(readlink "/proc/$pid/cwd")" == "$work" ]] ||
+    fail "the program runs in $(readlink "/proc/$pid/cwd"), not $work"
+
+  # Docks and task bars match a window to its menu entry by the window's class.
+  local class wmclass
+  class=$(sed -n 's/^StartupWMClass=//p' "$stage/share/applications/io.github.kadenzo.Kadenzo.desktop")
+  wmclass=$(DISPLAY=$display xprop -id "$win" WM_CLASS | sed -n 's/.*", "\(.*\)"$/\1/p')
+  [[ "$wmclass" == "$class" ]] ||
+    fail "the window's class is '$wmclass', the desktop entry expects '$class'"
+
+  # Esc closes the drum pad; the program ends on its own and keeps its set.
+  DISPLAY=$display xdotool windowfocus --sync "$win" key Escape 2>/dev/null
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    fail "the program did not end on Esc"
+  else
+    wait "$pid"
+    rc=$?
+    pid=""
+    ((rc == 0)) || fail "the program ended with status $rc: $(cat "$scratch/err")"
+  fi
+  [[ -s "$work/drums.set" ]] || fail "no drums.set in $work after the run"
+  finish
+}
+
 case "${1:-}" in
   install) shift; cmd_install "$@" ;;
   tree) shift; cmd_tree "$@" ;;
   launcher) shift; cmd_launcher "$@" ;;
-  *) echo "usage: $0 install|tree|launcher ..." >&2; exit 2 ;;
+  program) shift; cmd_program "$@" ;;
+  *) echo "usage: $0 install|tree|launcher|program ..." >&2; exit 2 ;;
 esac
