@@ -1,0 +1,264 @@
+// Saving must never cost the user the file they had. Tests run as root, where
+// permission bits stop nothing, so every fault comes through the file-system seam.
+#include "CoreTestFiles.h"
+#include "DrumKit.h"
+#include "DrumSetFile.h"
+#include "FileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum EStep { kCreateTemp, kWrite, kSync, kSetMode, kClose, kRename, kOpenWrite, kStepCount };
+
+// The real file system, with any step made to fail with a chosen error.
+class CFaultyFileSystem : public CPosixFileSystem {
+public:
+    CFaultyFileSystem() {
+        for (int& error : m_errors)
+            error = 0;
+        SetFileSystem(this);
+    }
+    ~CFaultyFileSystem() override { SetFileSystem(nullptr); }
+
+    void Fail(EStep step, int error) { m_errors[step] = error; }
+    // Each write takes at most this many bytes, as a pipe or a full disk may.
+    void LimitWrites(size_t bytes) { m_writeLimit = bytes; }
+
+    int CreateTemp(char* pathTemplate) override {
+        if (m_errors[kCreateTemp] != 0)
+            return -m_errors[kCreateTemp];
+        const int fd = CPosixFileSystem::CreateTemp(pathTemplate);
+        if (fd >= 0)
+            m_temps.push_back(pathTemplate);
+        return fd;
+    }
+    int OpenWrite(const char* path, int mode, int truncate) override {
+        if (m_errors[kOpenWrite] != 0)
+            return -m_errors[kOpenWrite];
+        return CPosixFileSystem::OpenWrite(path, mode, truncate);
+    }
+    // A failing write lets the first part through, so that a half-written file exists.
+    long Write(int fd, const void* data, size_t size) override {
+        if (m_errors[kWrite] != 0 && m_writes++ > 0)
+            return -m_errors[kWrite];
+        if (m_errors[kWrite] != 0 || m_writeLimit != 0) {
+            const size_t limit = m_writeLimit != 0 ? m_writeLimit : size / 2;
+            size = size < limit ? size : limit;
+        }
+        return CPosixFileSystem::Write(fd, data, size);
+    }
+    int Sync(int fd) override {
+        return m_errors[kSync] != 0 ? -m_errors[kSync] : CPosixFileSystem::Sync(fd);
+    }
+    int SetMode(int fd, int mode) override {
+        return m_errors[kSetMode] != 0 ? -m_errors[kSetMode] : CPosixFileSystem::SetMode(fd, mode);
+    }
+    // The descriptor is closed either way, as close(2) does.
+    int Close(int fd) override {
+        const int result = CPosixFileSystem::Close(fd);
+        return m_errors[kClose] != 0 ? -m_errors[kClose] : result;
+    }
+    int Rename(const char* from, const char* to) override {
+        return m_errors[kRename] != 0 ? -m_errors[kRename] : CPosixFileSystem::Rename(from, to);
+    }
+
+    std::vector<std::string> m_temps; // every temporary file made, in order
+
+private:
+    int m_errors[kStepCount];
+    size_t m_writeLimit = 0;
+    int m_writes = 0;
+};
+
+const std::string kOldContents = "Old kick\r\nOld snare\r\n";
+
+// A kit whose file differs from the old one in every part.
+void MakeNewKit(CDrumKit& kit) {
+    kit.m_names[0] = "New kick";
+    kit.m_names[27] = "New crash";
+    kit.Assign(30, 0);
+    kit.Assign(57, 27);
+}
+
+std::string NewKitBytes() {
+    CDrumKit kit;
+    MakeNewKit(kit);
+    return FormatDrumSet(kit.m_names, kit.m_keyMap);
+}
+
+struct SSaveFault {
+    const char* m_label;
+    EStep m_step;
+    int m_error;
+};
+
+std::ostream& operator<<(std::ostream& out, const SSaveFault& fault) {
+    return out << fault.m_label;
+}
+
+class SaveFailing : public ::testing::TestWithParam<SSaveFault> {
+protected:
+    CTempFolder m_folder;
+};
+
+TEST_P(SaveFailing, ReportsFailureAndLeavesTheOldFileWhole) {
+    WriteBytes("drums.set", kOldContents);
+    std::filesystem::permissions("drums.set", std::filesystem::perms(0640));
+    CFaultyFileSystem fs;
+    fs.Fail(GetParam().m_step, GetParam().m_error);
+    CDrumKit kit;
+    MakeNewKit(kit);
+
+    EXPECT_EQ(0, kit.SaveSet("drums.set"));
+    EXPECT_EQ(kOldContents, ReadBytes("drums.set"));
+    EXPECT_EQ(0640, ModeOf("drums.set"));
+    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, SaveFailing,
+    ::testing::Values(SSaveFault{"TempNotCreatableDiskFull", kCreateTemp, ENOSPC},
+                      SSaveFault{"TempNotCreatableReadOnlyDisk", kCreateTemp, EROFS},
+                      SSaveFault{"WriteFails", kWrite, ENOSPC},
+                      SSaveFault{"FlushFails", kSync, EIO},
+                      SSaveFault{"PermissionNotSet", kSetMode, EIO},
+                      SSaveFault{"CloseFails", kClose, EIO},
+                      SSaveFault{"RenameFails", kRename, EXDEV}),
+    [](const auto& info) { return std::string(info.param.m_label); });
+
+class SaveSet : public ::testing::Test {
+protected:
+    CTempFolder m_folder;
+};
+
+TEST_F(SaveSet, ReplacesTheFileAndKeepsItsPermission) {
+    WriteBytes("drums.set", kOldContents);
+    std::filesystem::permissions("drums.set", std::filesystem::perms(0644));
+    CFaultyFileSystem fs;
+    fs.LimitWrites(7); // short writes must be carried on, not taken for the whole
+    CDrumKit kit;
+    MakeNewKit(kit);
+
+    EXPECT_EQ(1, kit.SaveSet("drums.set"));
+    EXPECT_EQ(NewKitBytes(), ReadBytes("drums.set"));
+    EXPECT_EQ(0644, ModeOf("drums.set"));
+    ASSERT_EQ(1u, fs.m_temps.size());
+    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
+}
+
+TEST_F(SaveSet, NewFileIsPrivate) {
+    CDrumKit kit;
+    EXPECT_EQ(1, kit.SaveSet("drums.set"));
+    EXPECT_EQ(EmptySetBytes(), ReadBytes("drums.set"));
+    EXPECT_EQ(0600, ModeOf("drums.set"));
+}
+
+struct SInPlaceCase {
+    const char* m_label;
+    int m_tempError; // why no temporary file could be made
+    EStep m_step;    // then this step fails too, unless it is kStepCount
+    int m_result;
+};
+
+std::ostream& operator<<(std::ostream& out, const SInPlaceCase& c) {
+    return out << c.m_label;
+}
+
+class SaveInPlace : public ::testing::TestWithParam<SInPlaceCase> {
+protected:
+    CTempFolder m_folder;
+};
+
+// A read-only folder holding a writable file: the file itself is all there is.
+TEST_P(SaveInPlace, WritesTheFileItselfAndReportsEveryFailure) {
+    const SInPlaceCase& c = GetParam();
+    WriteBytes("drums.set", kOldContents);
+    std::filesystem::permissions("drums.set", std::filesystem::perms(0640));
+    CFaultyFileSystem fs;
+    fs.Fail(kCreateTemp, c.m_tempError);
+    if (c.m_step != kStepCount)
+        fs.Fail(c.m_step, EIO);
+    CDrumKit kit;
+    MakeNewKit(kit);
+
+    EXPECT_EQ(c.m_result, kit.SaveSet("drums.set"));
+    if (c.m_result == 1) {
+        EXPECT_EQ(NewKitBytes(), ReadBytes("drums.set"));
+    }
+    if (c.m_step == kOpenWrite) {
+        EXPECT_EQ(kOldContents, ReadBytes("drums.set"));
+    }
+    EXPECT_EQ(0640, ModeOf("drums.set"));
+    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SaveInPlace,
+    ::testing::Values(SInPlaceCase{"FolderRefusesNewFiles", EACCES, kStepCount, 1},
+                      SInPlaceCase{"FolderNotPermitted", EPERM, kStepCount, 1},
+                      SInPlaceCase{"FileNotWritableEither", EACCES, kOpenWrite, 0},
+                      SInPlaceCase{"WriteFails", EACCES, kWrite, 0},
+                      SInPlaceCase{"FlushFails", EACCES, kSync, 0},
+                      SInPlaceCase{"CloseFails", EACCES, kClose, 0}),
+    [](const auto& info) { return std::string(info.param.m_label); });
+
+TEST_F(SaveSet, SymbolicLinkStaysAndItsTargetIsReplaced) {
+    std::filesystem::create_directory("store");
+    WriteBytes("store/drums.set", kOldContents);
+    std::filesystem::create_symlink("store/drums.set", "drums.set");
+    CFaultyFileSystem fs;
+    CDrumKit kit;
+    MakeNewKit(kit);
+
+    EXPECT_EQ(1, kit.SaveSet("drums.set"));
+    ASSERT_TRUE(std::filesystem::is_symlink("drums.set"));
+    EXPECT_EQ("store/drums.set", std::filesystem::read_symlink("drums.set").string());
+    EXPECT_EQ(NewKitBytes(), ReadBytes("store/drums.set"));
+    // The temporary file was made beside the target, so the rename stayed in one folder.
+    ASSERT_EQ(1u, fs.m_temps.size());
+    EXPECT_EQ(0u, fs.m_temps[0].rfind("store/drums.set.", 0)) << fs.m_temps[0];
+    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("store"));
+}
+
+TEST_F(SaveSet, ChainOfLinksIsFollowedFromEachLinksOwnFolder) {
+    std::filesystem::create_directories("store/real");
+    WriteBytes("store/real/kit.set", kOldContents);
+    std::filesystem::create_symlink("real/kit.set", "store/link.set");
+    std::filesystem::create_symlink(m_folder.Path() / "store/link.set", "drums.set");
+    CDrumKit kit;
+    MakeNewKit(kit);
+
+    EXPECT_EQ(1, kit.SaveSet("drums.set"));
+    EXPECT_TRUE(std::filesystem::is_symlink("drums.set"));
+    EXPECT_TRUE(std::filesystem::is_symlink("store/link.set"));
+    EXPECT_EQ(NewKitBytes(), ReadBytes("store/real/kit.set"));
+    EXPECT_EQ(std::vector<std::string>{"kit.set"}, FolderEntries("store/real"));
+}
+
+TEST_F(SaveSet, DanglingLinkGetsItsTargetCreated) {
+    std::filesystem::create_directory("store");
+    std::filesystem::create_symlink("store/drums.set", "drums.set");
+    CDrumKit kit;
+    MakeNewKit(kit);
+
+    EXPECT_EQ(1, kit.SaveSet("drums.set"));
+    EXPECT_TRUE(std::filesystem::is_symlink("drums.set"));
+    EXPECT_EQ(NewKitBytes(), ReadBytes("store/drums.set"));
+    EXPECT_EQ(0600, ModeOf("store/drums.set"));
+}
+
+TEST_F(SaveSet, LinkLoopFailsWithoutWritingAnything) {
+    std::filesystem::create_symlink("other.set", "drums.set");
+    std::filesystem::create_symlink("drums.set", "other.set");
+    CDrumKit kit;
+    EXPECT_EQ(0, kit.SaveSet("drums.set"));
+    EXPECT_EQ((std::vector<std::string>{"drums.set", "other.set"}), FolderEntries("."));
+}
+
+} // namespace
