@@ -1,5 +1,6 @@
 #include "DrumKit.h"
 
+#include "DrumSetFile.h"
 #include "KeyNames.h"
 
 namespace {
@@ -99,4 +100,12 @@ void CDrumKit::FillKeyList(IKeyList& list) const {
         list.SetItemText(item, 1, m_names[m_keyMap[code]]);
         ++row;
     }
+}
+
+int CDrumKit::LoadSet(const char* fileName) {
+    return LoadDrumSetFile(fileName, m_names, m_keyMap);
+}
+
+int CDrumKit::SaveSet(const char* fileName) {
+    return SaveDrumSetFile(fileName, m_names, m_keyMap);
 }

@@ -1,6 +1,5 @@
 #include "DrumSetFile.h"
 
-#include "DrumKit.h"
 #include "FileSystem.h"
 
 #include <cerrno>
@@ -205,7 +204,8 @@ std::string FormatDrumSet(const std::string (&names)[kSoundCount],
     return text;
 }
 
-int CDrumKit::LoadSet(const char* fileName) {
+int LoadDrumSetFile(const char* fileName, std::string (&names)[kSoundCount],
+                    int32_t (&keyMap)[kKeyMapSize]) {
     IFileSystem& fs = FileSystem();
     int fd = fs.OpenRead(fileName);
     if (fd == -ENOENT) {
@@ -215,18 +215,19 @@ int CDrumKit::LoadSet(const char* fileName) {
         fs.Close(fd);
         // Just created: read as the empty file it is.
         CMemorySource empty(nullptr, 0);
-        ReadDrumSet(empty, m_names, m_keyMap);
+        ReadDrumSet(empty, names, keyMap);
         return 1;
     }
     if (fd < 0)
         return 0;
     CFileSource source(fd);
-    ReadDrumSet(source, m_names, m_keyMap);
+    ReadDrumSet(source, names, keyMap);
     fs.Close(fd);
     return 1;
 }
 
-int CDrumKit::SaveSet(const char* fileName) {
-    const std::string text = FormatDrumSet(m_names, m_keyMap);
+int SaveDrumSetFile(const char* fileName, const std::string (&names)[kSoundCount],
+                    const int32_t (&keyMap)[kKeyMapSize]) {
+    const std::string text = FormatDrumSet(names, keyMap);
     return ReplaceFileContents(fileName, text.data(), text.size());
 }

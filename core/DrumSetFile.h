@@ -44,3 +44,14 @@ void ReadDrumSet(IByteSource& source, std::string (&names)[kSoundCount],
 // 255, any value outside the sounds written as kNoSound.
 std::string FormatDrumSet(const std::string (&names)[kSoundCount],
                           const int32_t (&keyMap)[kKeyMapSize]);
+
+// Reads the file into names and keyMap. A missing file is created empty (0600)
+// and read as empty. 0 when the file can neither be opened nor created; names
+// and keyMap are then left as they were.
+int LoadDrumSetFile(const char* fileName, std::string (&names)[kSoundCount],
+                    int32_t (&keyMap)[kKeyMapSize]);
+
+// Writes the file as one step (see ReplaceFileContents); 0 on any failure, with
+// the previous file left as it was.
+int SaveDrumSetFile(const char* fileName, const std::string (&names)[kSoundCount],
+                    const int32_t (&keyMap)[kKeyMapSize]);
