@@ -612,7 +612,7 @@ int main(int argc, char** argv) {
     int status = 0;
     for (int s = 0; s < 28; ++s) {
         const SWaveShape& w = kWaveShapes[s];
-        const double peakDb = std::clamp(-1.0 + median - loudness[s], -3.0, -0.5);
+        const double peakDb = std::clamp(-1.0 + median - loudness[s], -2.9, -0.6);
         Scale(takes[s], FromDb(peakDb) / Peak(takes[s]));
         // Beyond the RIFF chunk of an image that is longer than its chunk: a longer take of the
         // same stroke, which never plays.
