@@ -1,11 +1,9 @@
-#include <QApplication>
-#include <QDialog>
+#include "AfxWin.h"
+#include "DrumApp.h"
+
+// The one application object, constructed before the program starts.
+CDrumApp theApp;
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QDialog window;
-    window.setWindowTitle(QStringLiteral("Orvan's Drums for Windows"));
-    window.resize(480, 380);
-    window.exec();
-    return 0;
+    return AfxWinMain(argc, argv);
 }

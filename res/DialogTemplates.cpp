@@ -1,0 +1,60 @@
+#include "DialogTemplates.h"
+
+#include "resource.h"
+
+namespace {
+
+// clang-format off
+constexpr SDialogItem kDrumPadItems[] = {
+    {IDC_KEY_LIST, EControlKind::ListView, "", 30, 27, 168, 175,
+     LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOLABELWRAP | LVS_AUTOARRANGE |
+         LVS_NOSORTHEADER | WS_BORDER | WS_TABSTOP,
+     0, 0},
+    {IDC_LAST_STROKE, EControlKind::Static, "Last Stroke", 237, 50, 51, 8,
+     SS_CENTER | WS_GROUP, 0, 0},
+    {IDC_DRUM_BOX, EControlKind::ListView, "", 235, 76, 60, 50,
+     LVS_ICON | WS_BORDER | WS_TABSTOP, WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME, 0},
+    {IDC_STATUS_TEXT, EControlKind::Static, "Click the above box before you start to drum",
+     228, 127, 75, 17, SS_CENTER | WS_GROUP, 0, 0},
+    {IDC_STATIC, EControlKind::Static, "Last key hit:", 244, 41, 39, 8, SS_LEFT | WS_GROUP, 0, 0},
+    {IDC_STATIC, EControlKind::Static,
+     "Double-Click the key list to add a key definition, or rename a sound. "
+     "Right-Click a key definition to delete it.",
+     7, 205, 216, 22, SS_CENTER | WS_GROUP, 0, 0},
+};
+
+// The three lines the program is free to word point to its README: the About
+// box names no person and no address of its own.
+constexpr SDialogItem kAboutItems[] = {
+    {IDOK, EControlKind::PushButton, "OK", 129, 105, 50, 14,
+     BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 0},
+    {IDC_STATIC, EControlKind::Static, "Kadenzo For Windows, by Orvan", 32, 14, 100, 8, SS_LEFT, 0, 0},
+    {IDC_STATIC, EControlKind::Static, "Credits: see the README.", 7, 41, 124, 8, SS_LEFT, 0, 0},
+    {IDC_STATIC, EControlKind::Static, "You like this program? Tell me about it, drop a note to:",
+     7, 58, 170, 8, SS_LEFT, 0, 0},
+    {IDC_STATIC, EControlKind::Static, "the address in the README", 7, 67, 72, 8, SS_LEFT, 0, 0},
+    {IDC_STATIC, EControlKind::Static, "Check out other stuff I've made at:", 7, 83, 110, 8,
+     SS_LEFT, 0, 0},
+    {IDC_STATIC, EControlKind::Static, "the web page in the README", 7, 92, 115, 8, SS_LEFT, 0, 0},
+    {IDC_STATIC, EControlKind::Icon, "", 7, 7, 21, 20, 0, 0, IDR_MAINFRAME},
+};
+
+constexpr SDialogTemplate kTemplates[] = {
+    {IDD_DRUMPAD, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME,
+     WS_EX_APPWINDOW, 323, 234, "Orvan's Drums for Windows", "MS Sans Serif", 8,
+     kDrumPadItems, int(sizeof kDrumPadItems / sizeof kDrumPadItems[0])},
+    {IDD_ABOUTBOX, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 186, 126,
+     "About Kadenzo", "MS Sans Serif", 8,
+     kAboutItems, int(sizeof kAboutItems / sizeof kAboutItems[0])},
+};
+// clang-format on
+
+} // namespace
+
+const SDialogTemplate* FindDialogTemplate(int id) {
+    for (const SDialogTemplate& t : kTemplates) {
+        if (t.m_id == id)
+            return &t;
+    }
+    return nullptr;
+}

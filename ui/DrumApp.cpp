@@ -1,0 +1,23 @@
+#include "DrumApp.h"
+
+#include "DrumPadDlg.h"
+
+CDrumApp::CDrumApp() : CWinApp(nullptr) {}
+
+BEGIN_MESSAGE_MAP(CDrumApp, CWinApp)
+ON_COMMAND(ID_HELP, CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
+BOOL CDrumApp::InitInstance() {
+    Enable3dControlsStatic();
+    {
+        CDrumPadDlg dlg;
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        // Leaving the scope destroys the window object: the kit goes first and
+        // writes "drums.set".
+    }
+    m_pMainWnd = nullptr;
+    // The program ends here rather than in a message loop of the framework's.
+    return FALSE;
+}

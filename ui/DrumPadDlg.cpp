@@ -1,0 +1,161 @@
+#include "DrumPadDlg.h"
+
+#include "AboutDlg.h"
+#include "DirectSound.h"
+#include "KeyNames.h"
+#include "Resources.h"
+
+namespace {
+
+const char kStatusIdle[] = "Click the above box before you start to drum";
+const char kStatusDrumming[] = "Hit some defined keys to make some noise!";
+// The kit reads and writes this file in the working folder.
+const char kDrumSetFile[] = "drums.set";
+
+// The sound device binds itself to the program's main window.
+HWND MainWindowHandle() {
+    CWnd* pMain = AfxGetMainWnd();
+    return pMain ? pMain->GetSafeHwnd() : nullptr;
+}
+
+} // namespace
+
+CDrumPadDlg::CDrumPadDlg(CWnd* pParent) : CDialog(IDD_DRUMPAD, pParent) {
+    m_lastStroke = "";
+    m_status = kStatusIdle;
+    CWinApp* pApp = AfxGetApp();
+    m_hIcon = pApp ? pApp->LoadIcon(IDR_MAINFRAME) : nullptr;
+}
+
+CDrumPadDlg::~CDrumPadDlg() = default;
+
+void CDrumPadDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_DRUM_BOX, m_drumBox);
+    DDX_Control(pDX, IDC_KEY_LIST, m_keyList);
+    DDX_Text(pDX, IDC_LAST_STROKE, m_lastStroke);
+    DDX_Text(pDX, IDC_STATUS_TEXT, m_status);
+}
+
+BEGIN_MESSAGE_MAP(CDrumPadDlg, CDialog)
+ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_WM_KEYDOWN()
+ON_NOTIFY(NM_RCLICK, IDC_KEY_LIST, OnRClickKeyList)
+ON_NOTIFY(LVN_KEYDOWN, IDC_DRUM_BOX, OnKeyDownDrumBox)
+ON_NOTIFY(NM_KILLFOCUS, IDC_DRUM_BOX, OnKillFocusDrumBox)
+ON_NOTIFY(NM_SETFOCUS, IDC_DRUM_BOX, OnSetFocusDrumBox)
+ON_WM_ENDSESSION()
+END_MESSAGE_MAP()
+
+BOOL CDrumPadDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
+        const std::string aboutMenu = LoadResourceString(IDS_ABOUTBOX);
+        if (!aboutMenu.empty()) {
+            pSysMenu->AppendMenu(MF_SEPARATOR);
+            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, aboutMenu.c_str());
+        }
+    }
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    m_lastSound = 0;
+    m_keyList.InsertColumn(0, "Key", LVCFMT_LEFT, 60);
+    m_keyList.InsertColumn(1, "Drum Sound", LVCFMT_LEFT, 170);
+
+    SetMainWindowHook(&MainWindowHandle);
+    m_kit.Init();
+    m_kit.FillKeyList(m_keyList);
+    // The focus goes to the first tab stop, the key list: not the drum box.
+    return TRUE;
+}
+
+void CDrumPadDlg::OnOK() {
+    // Enter raises OK; the drum pad window ends only through Cancel.
+}
+
+void CDrumPadDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        CDialog::OnSysCommand(nID, lParam);
+    }
+}
+
+void CDrumPadDlg::OnPaint() {
+    if (IsIconic()) {
+        CPaintDC dc(this);
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+        const int cxIcon = GetSystemMetrics(SM_CXICON);
+        const int cyIcon = GetSystemMetrics(SM_CYICON);
+        CRect rect;
+        GetClientRect(&rect);
+        const int x = (rect.Width() - cxIcon + 1) / 2;
+        const int y = (rect.Height() - cyIcon + 1) / 2;
+        dc.DrawIcon(x, y, m_hIcon);
+    } else {
+        CDialog::OnPaint();
+    }
+}
+
+HCURSOR CDrumPadDlg::OnQueryDragIcon() {
+    return m_hIcon;
+}
+
+void CDrumPadDlg::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
+    const ScanCode code = static_cast<ScanCode>(nFlags & 0xFF);
+    m_lastStroke = KeyName(code);
+    UpdateData(FALSE);
+    // Several coalesced repetitions in one message play nothing.
+    if (nRepCnt == 1)
+        m_kit.PlayKey(code);
+    CDialog::OnKeyDown(nChar, nRepCnt, nFlags);
+}
+
+void CDrumPadDlg::OnRClickKeyList(NMHDR* /*pNMHDR*/, LRESULT* pResult) {
+    // The list has already selected the row clicked, or cleared the selection.
+    const int item = m_keyList.GetNextItem(-1, LVNI_SELECTED);
+    if (item == -1) {
+        *pResult = 0;
+        return;
+    }
+    m_kit.Unassign(m_kit.BoundKeyAt(item));
+    m_kit.FillKeyList(m_keyList);
+    *pResult = 0;
+}
+
+void CDrumPadDlg::OnKeyDownDrumBox(NMHDR* pNMHDR, LRESULT* pResult) {
+    // The drum path: name the key, show it, strike. Every key-down plays,
+    // automatic repetitions included.
+    const auto* pKeyDown = reinterpret_cast<const NMLVKEYDOWN*>(pNMHDR);
+    const ScanCode code = static_cast<ScanCode>(pKeyDown->flags & 0xFF);
+    m_lastStroke = KeyName(code);
+    UpdateData(FALSE);
+    m_kit.PlayKey(code);
+    *pResult = 0;
+}
+
+void CDrumPadDlg::OnKillFocusDrumBox(NMHDR* /*pNMHDR*/, LRESULT* pResult) {
+    m_status = kStatusIdle;
+    UpdateData(FALSE);
+    *pResult = 0;
+}
+
+void CDrumPadDlg::OnSetFocusDrumBox(NMHDR* /*pNMHDR*/, LRESULT* pResult) {
+    m_status = kStatusDrumming;
+    UpdateData(FALSE);
+    *pResult = 0;
+}
+
+void CDrumPadDlg::OnEndSession(BOOL bEnding) {
+    // The desktop session may end the program without letting the window
+    // close: the names and bindings are saved now.
+    if (bEnding && IsRunning())
+        m_kit.SaveSet(kDrumSetFile);
+    CDialog::OnEndSession(bEnding);
+}
