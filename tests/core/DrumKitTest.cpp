@@ -240,16 +240,6 @@ TEST_F(DrumKitOnFakeDevice, FillKeyListListsBoundKeysByCodeWithTheirSoundNames) 
         EXPECT_EQ(keys[row], m_kit.BoundKeyAt(row));
 }
 
-TEST_F(DrumKitOnFakeDevice, RenamedSoundShowsAtTheNextFill) {
-    m_kit.Assign(16, 2);
-    CRecordingKeyList list;
-    m_kit.FillKeyList(list);
-    m_kit.m_names[2] = "Clap";
-    EXPECT_EQ("", list.m_rows[0].second);
-    m_kit.FillKeyList(list);
-    EXPECT_EQ("Clap", list.m_rows[0].second);
-}
-
 TEST(DrumKitInit, ClearsBindingsThenReadsTheFile) {
     CTempFolder folder;
     WriteBytes("drums.set", "Kick\r\n" + std::string(27, '\n') + "255 255 0");
