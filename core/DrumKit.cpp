@@ -82,7 +82,7 @@ void CDrumKit::Unassign(int key) {
 int CDrumKit::BoundKeyAt(int row) const {
     int count = 0;
     for (int code = 0; code < kKeyMapSize; ++code) {
-        if (IsSound(m_keyMap[code]) && ++count == row + 1)
+        if (IsSound(m_keyMap[code]) && count++ == row)
             return code;
     }
     return kKeyMapSize - 1;
