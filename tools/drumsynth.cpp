@@ -36,6 +36,18 @@ void Tame(std::vector<double>& source, double ceiling) {
         v = ceiling * std::tanh(v / (rms * ceiling));
 }
 
+// Soft-limits a whole take at its own peak: for a sound whose bursts pile up into a few
+// peaks far above the rest.
+void SoftLimit(STake& take, double drive) {
+    double peak = 0.0;
+    for (int c = 0; c < take.m_channels; ++c)
+        for (double v : take.m_ch[c])
+            peak = std::max(peak, std::fabs(v));
+    for (int c = 0; c < take.m_channels; ++c)
+        for (double& v : take.m_ch[c])
+            v = Saturate(v / peak, drive);
+}
+
 // ---------------------------------------------------------------------------------------
 // Kicks: a sine that falls in pitch (the head), a short bright click (the beater), and some
 // saturation so that the body is heard on small speakers too.
@@ -195,7 +207,7 @@ void ClickWith(STake& take, const SClickMode (&modes)[4], double noiseLevel, uin
         double v = noiseLevel * hp.Process(noise.White()) * Decay(t, 0.0015);
         for (const SClickMode& m : modes)
             v += m.m_level * Mode(t + 0.25 / m.m_hz, m.m_hz, m.m_tau);
-        take.m_ch[0][i] = Saturate(v, 2.0);
+        take.m_ch[0][i] = Saturate(v, 1.2);
     }
 }
 
@@ -210,14 +222,14 @@ void Sticks(STake& take) {
 void Rim(STake& take) {
     ClickWith(
         take,
-        {{410.0, 0.025, 0.8}, {1250.0, 0.016, 0.7}, {2100.0, 0.01, 0.5}, {3350.0, 0.006, 0.4}}, 1.0,
-        20);
+        {{410.0, 0.018, 0.8}, {1250.0, 0.012, 0.7}, {2100.0, 0.008, 0.5}, {3350.0, 0.005, 0.4}},
+        1.0, 20);
 }
 
 void WoodBlock(STake& take) {
     ClickWith(
         take,
-        {{880.0, 0.04, 1.0}, {2420.0, 0.02, 0.45}, {3550.0, 0.01, 0.25}, {5200.0, 0.005, 0.15}},
+        {{880.0, 0.025, 1.0}, {2420.0, 0.012, 0.5}, {3550.0, 0.007, 0.3}, {5200.0, 0.004, 0.2}},
         0.5, 23);
 }
 
@@ -229,6 +241,7 @@ struct SHatTuning {
     double m_bandHz, m_q;  // where the plate rings loudest
     double m_hpHz;         // what is left of the low clang
     double m_tau, m_noise; // decay and sizzle
+    double m_chick;        // extra level of the first few milliseconds
 };
 
 void HatWith(STake& take, const SHatTuning& h, uint64_t seed) {
@@ -245,19 +258,19 @@ void HatWith(STake& take, const SHatTuning& h, uint64_t seed) {
     }
     Tame(x, 2.2);
     for (int i = 0; i < take.m_frames; ++i)
-        x[i] *= Decay(take.Time(i), h.m_tau);
+        x[i] *= Decay(take.Time(i), h.m_tau) * (1.0 + h.m_chick * Decay(take.Time(i), 0.006));
 }
 
 void ClosedHat(STake& take) {
-    HatWith(take, {1.0, 10000.0, 1.2, 7000.0, 0.022, 0.5}, 21);
+    HatWith(take, {1.0, 10000.0, 1.2, 7000.0, 0.022, 0.5, 0.3}, 21);
 }
 void OpenHat(STake& take) {
-    HatWith(take, {1.0, 10000.0, 1.0, 6500.0, 0.22, 0.45}, 1);
+    HatWith(take, {1.0, 10000.0, 1.0, 6500.0, 0.22, 0.45, 0.6}, 1);
 }
 
 // The foot closes the hats: a softer, lower "chick" than a stick stroke.
 void PedalHat(STake& take) {
-    HatWith(take, {0.87, 7500.0, 0.9, 4500.0, 0.03, 0.3}, 19);
+    HatWith(take, {0.87, 7500.0, 0.9, 4500.0, 0.03, 0.3, 0.0}, 19);
     for (int i = 0; i < take.m_frames; ++i)
         take.m_ch[0][i] *= 0.6 + 0.4 * Decay(take.Time(i), 0.004);
 }
@@ -292,7 +305,7 @@ void CymbalWith(STake& take, const SCymbalTuning& c, uint64_t seed) {
     Tame(air, 2.2);
     for (int i = 0; i < take.m_frames; ++i) {
         const double t = take.Time(i);
-        take.m_ch[0][i] = body[i] * Decay(t, c.m_bodyTau) +
+        take.m_ch[0][i] = body[i] * Decay(t, c.m_bodyTau) * (1.0 + 0.5 * Decay(t, 0.03)) +
                           c.m_air * air[i] * Decay(t, c.m_airTau) * (1.0 + 1.5 * Decay(t, 0.02));
     }
 }
@@ -333,7 +346,7 @@ void Cowbell(STake& take) {
     for (int i = 0; i < take.m_frames; ++i) {
         const double t = take.Time(i);
         const double tone = a.Next(562.0, take.m_rate) + b.Next(845.0, take.m_rate);
-        const double env = 0.6 * Decay(t, 0.012) + 0.4 * Decay(t, 0.11);
+        const double env = 0.45 * Decay(t, 0.012) + 0.55 * Decay(t, 0.11);
         take.m_ch[0][i] = hp.Process(band.Process(tone)) * env;
     }
 }
@@ -412,16 +425,17 @@ void Clap(STake& take) {
         double left = 0.0, right = 0.0;
         for (int c = 0; c < 4; ++c) {
             const SClapper& k = clappers[c];
-            const double env = Burst(t, k.m_start, 0.0045) +
-                               0.8 * Burst(t, k.m_start + 0.009, 0.0045) +
-                               0.9 * Burst(t, k.m_start + 0.017, 0.012);
+            const double env = Burst(t, k.m_start, 0.006) +
+                               0.8 * Burst(t, k.m_start + 0.009, 0.006) +
+                               0.9 * Burst(t, k.m_start + 0.017, 0.016);
             left += hands[c][i] * env * std::sqrt(0.5 * (1.0 - k.m_pan));
             right += hands[c][i] * env * std::sqrt(0.5 * (1.0 + k.m_pan));
         }
-        const double tail = 0.6 * Burst(t, 0.02, 0.075);
+        const double tail = 0.8 * Burst(t, 0.02, 0.075);
         take.m_ch[0][i] = left + room[0][i] * tail;
         take.m_ch[1][i] = right + room[1][i] * tail;
     }
+    SoftLimit(take, 2.0);
 }
 
 // ---------------------------------------------------------------------------------------
