@@ -345,6 +345,19 @@ TEST(DrumKitSamples, TheDetectorsTellACopyFromADifferentSound) {
     EXPECT_LT(MeanDistance(Envelope(kick), Envelope(copy)), 3.0);
 }
 
+TEST(DrumKitSamples, TheStereoSoundUsesItsWidth) {
+    const SSound& s = Kit()[14];
+    ASSERT_EQ(2, s.m_channels);
+    const std::vector<double>&left = s.m_channel[0], &right = s.m_channel[1];
+    double cross = 0.0;
+    for (size_t i = 0; i < s.Frames(); ++i)
+        cross += left[i] * right[i];
+    const double energyLeft = Energy(left, left.size()), energyRight = Energy(right, right.size());
+    // Both ears sound about as loud, but they do not hear the same signal.
+    EXPECT_LT(std::fabs(10.0 * std::log10(energyLeft / energyRight)), 3.0);
+    EXPECT_LT(cross / std::sqrt(energyLeft * energyRight), 0.8);
+}
+
 TEST(DrumKitSamples, ImageWithBytesBeyondItsRiffChunkCarriesALongerTakeOfTheSameStroke) {
     const SWaveShape& shape = kWaveShapes[2];
     const SResourceImage image = ImageOf(shape.m_id);
