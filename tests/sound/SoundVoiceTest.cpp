@@ -300,10 +300,27 @@ TEST_F(SoundVoiceTest, RefusedBufferLeavesTheVoiceSilent) {
 
 TEST_F(SoundVoiceTest, ImageRefusedByTheReaderMakesNoBuffer) {
     static const unsigned char kNotWave[] = "RIFF\x04\0\0\0AVI LIST";
+    const SResourceImage image = Image(kFirstId);
     CSoundVoice voice;
     EXPECT_EQ(0, voice.CreateFromMemory(kNotWave, sizeof kNotWave, nullptr));
+    // An image cut short of its data's end is refused rather than read past.
+    EXPECT_EQ(0, voice.CreateFromMemory(image.m_pData, image.m_length - 1, nullptr));
+    EXPECT_EQ(0, voice.CreateFromMemory(nullptr, 0, nullptr));
     EXPECT_EQ(0, m_fake.Count(EFakeOp::CreateSoundBuffer));
     EXPECT_EQ(0, voice.IsValid());
+    // Given whole, the same image makes a voice.
+    EXPECT_EQ(1, voice.CreateFromMemory(image.m_pData, image.m_length, nullptr));
+}
+
+TEST_F(SoundVoiceTest, VoiceNeverCreatedStaysSilentBesideCreatedOnes) {
+    CSoundVoice created;
+    CSoundVoice idle;
+    ASSERT_EQ(1, created.Create(kFirstId, nullptr));
+    m_fake.ClearLog();
+    EXPECT_EQ(0, idle.IsValid());
+    idle.Play(0, 0);
+    idle.Play(0, 1);
+    EXPECT_TRUE(m_fake.Log().empty());
 }
 
 TEST_F(SoundVoiceTest, DeviceIsBoundToTheOwnerOrElseTheMainWindowOnlyWhenOpened) {
