@@ -380,7 +380,9 @@ INT_PTR CDialog::DoModal() {
         } else if (QScreen* pScreen = QGuiApplication::primaryScreen()) {
             area = pScreen->availableGeometry();
         }
-        QRect frame(QPoint(0, 0), m_pWindow->size());
+        // The frame is not known before the first show; the owner's is the best guess.
+        const QSize frameExtra = pOwner ? pOwner->frameGeometry().size() - pOwner->size() : QSize();
+        QRect frame(QPoint(0, 0), m_pWindow->size() + frameExtra);
         frame.moveCenter(area.center());
         if (QScreen* pScreen = QGuiApplication::primaryScreen()) {
             const QRect screen = pScreen->availableGeometry();
@@ -392,7 +394,6 @@ INT_PTR CDialog::DoModal() {
         m_pWindow->move(frame.topLeft());
         // Visible only now that the initialisation has returned.
         m_pWindow->show();
-        m_pWindow->raise();
         m_pWindow->activateWindow();
         if (focusFirst) {
             if (QWidget* pFirst = m_pWindow->FirstTabStop())
@@ -409,6 +410,9 @@ INT_PTR CDialog::DoModal() {
     if (s_modalDepth == 0)
         s_endingAll = false;
     DestroyWindow();
+    // As on Windows, the owner takes the activation back from its ended dialog.
+    if (pOwner && pOwner->isVisible())
+        pOwner->activateWindow();
     return m_result;
 }
 

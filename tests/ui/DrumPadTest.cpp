@@ -1,0 +1,381 @@
+// The drum pad window and its About box, driven through Qt's offscreen
+// platform with key and mouse events, over the fake sound device.
+#include "AboutDlg.h"
+#include "DrumPadDlg.h"
+#include "FakeDirectSound.h"
+#include "UiTestSupport.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+const char kIdle[] = "Click the above box before you start to drum";
+const char kDrumming[] = "Hit some defined keys to make some noise!";
+
+constexpr int kKickSound = 4;
+constexpr int kSnareSound = 9;
+constexpr int kF13Sound = 12;
+constexpr int kF1Sound = 20;
+
+// The fake numbers buffers in the order the kit makes them: sound by sound,
+// voice by voice.
+int BufferOf(int sound, int voice) {
+    return sound * kVoicesPerSound + voice + 1;
+}
+
+class DrumPad : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string names[kSoundCount];
+        for (int i = 0; i < kSoundCount; ++i)
+            names[i] = "Sound " + std::to_string(i);
+        names[kKickSound] = "Kick";
+        names[kSnareSound] = "Caf\xE9 Snare"; // written by the Windows program
+        const SBinding bindings[] = {
+            {30, kKickSound},  // A
+            {31, kSnareSound}, // S
+            {59, kF1Sound},    // F1
+            {100, kF13Sound},  // F13: a code without a name
+        };
+        WriteDrumSet(names, bindings, 4);
+        m_dlg.emplace();
+        AfxGetApp()->m_pMainWnd = &*m_dlg;
+    }
+    void TearDown() override { AfxGetApp()->m_pMainWnd = nullptr; }
+
+    QWidget* Window() { return m_dlg->GetWidget(); }
+    QTreeWidget* KeyList() { return qobject_cast<QTreeWidget*>(m_dlg->m_keyList.GetWidget()); }
+    QWidget* DrumBox() { return m_dlg->m_drumBox.GetWidget(); }
+    QString LastStroke() { return LabelText(m_dlg->GetDlgItem(IDC_LAST_STROKE)); }
+    QString Status() { return LabelText(m_dlg->GetDlgItem(IDC_STATUS_TEXT)); }
+    int Plays() { return m_fake.Count(EFakeOp::Play); }
+    void FocusDrumBox() {
+        PressKey(Qt::Key_Tab, 15);
+        ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == DrumBox(); }));
+    }
+    // The centre of a row of the key list, and a point below the last row.
+    QPoint RowPoint(int row) {
+        return KeyList()->visualItemRect(KeyList()->topLevelItem(row)).center();
+    }
+    QPoint BelowRows() { return QPoint(20, KeyList()->viewport()->height() - 5); }
+
+    CUiTempFolder m_folder;
+    CFakeSoundScope m_fake;
+    std::optional<CDrumPadDlg> m_dlg;
+};
+
+TEST_F(DrumPad, OpensWithBindingsListedAndKeyListFocused) {
+    const INT_PTR result = RunModal(*m_dlg, [&] {
+        EXPECT_EQ(Window()->windowTitle(), QStringLiteral("Orvan's Drums for Windows"));
+        EXPECT_EQ(FocusWidget(), KeyList());
+        EXPECT_EQ(Status(), kIdle);
+        EXPECT_EQ(LastStroke(), QString());
+        EXPECT_EQ(m_dlg->m_lastSound, 0);
+
+        QTreeWidget* pList = KeyList();
+        EXPECT_EQ(pList->headerItem()->text(0), QStringLiteral("Key"));
+        EXPECT_EQ(pList->headerItem()->text(1), QStringLiteral("Drum Sound"));
+        EXPECT_EQ(pList->columnWidth(0), 60);
+        EXPECT_EQ(pList->columnWidth(1), 170);
+        ASSERT_EQ(m_dlg->m_keyList.GetItemCount(), 4);
+        EXPECT_EQ(m_dlg->m_keyList.GetItemText(0, 0), "A");
+        EXPECT_EQ(m_dlg->m_keyList.GetItemText(0, 1), "Kick");
+        EXPECT_EQ(m_dlg->m_keyList.GetItemText(2, 0), "F1");
+        // The sound device is bound to the drum pad window itself.
+        EXPECT_EQ(CallGetMainWindow(), m_dlg->GetSafeHwnd());
+        EXPECT_NE(CallGetMainWindow(), nullptr);
+        PressKey(Qt::Key_Escape, 1);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(DrumPad, NonUtf8NameSurvivesTheListAndTheFile) {
+    const std::string before = ReadFileBytes("drums.set");
+    RunModal(*m_dlg, [&] {
+        // Shown with a stand-in character, handed back byte for byte.
+        EXPECT_EQ(KeyList()->topLevelItem(1)->text(1), QString::fromUtf16(u"Caf\uF7E9 Snare"));
+        EXPECT_EQ(m_dlg->m_keyList.GetItemText(1, 1), "Caf\xE9 Snare");
+        PressKey(Qt::Key_Escape, 1);
+    });
+    m_dlg.reset();
+    EXPECT_EQ(ReadFileBytes("drums.set"), before);
+}
+
+TEST_F(DrumPad, DrumBoxNamesEachKeyAndStrikesItsSound) {
+    RunModal(*m_dlg, [&] {
+        FocusDrumBox();
+        EXPECT_EQ(Status(), kDrumming);
+        m_fake.ClearLog();
+
+        PressKey(Qt::Key_A, 30, Qt::NoModifier, QStringLiteral("a"));
+        EXPECT_EQ(LastStroke(), QStringLiteral("A"));
+        EXPECT_EQ(Plays(), 1);
+        EXPECT_EQ(m_fake.LastPlayedBuffer(), BufferOf(kKickSound, 1));
+
+        PressKey(Qt::Key_D, 32, Qt::NoModifier, QStringLiteral("d")); // unbound
+        EXPECT_EQ(LastStroke(), QStringLiteral("D"));
+        EXPECT_EQ(Plays(), 1);
+
+        PressKey(Qt::Key_F13, 183); // code 100 has no name but is bound
+        EXPECT_EQ(LastStroke(), QString());
+        EXPECT_EQ(Plays(), 2);
+        EXPECT_EQ(m_fake.LastPlayedBuffer(), BufferOf(kF13Sound, 1));
+
+        // F1 is an ordinary key here, not the help command.
+        PressKey(Qt::Key_F1, 59);
+        EXPECT_EQ(LastStroke(), QStringLiteral("F1"));
+        EXPECT_EQ(Plays(), 3);
+        EXPECT_EQ(CDialog::GetActiveModal(), &*m_dlg);
+
+        // A synthetic event without a native code is key 0, named and silent.
+        SendKeyPress(FocusWidget(), Qt::Key_S, static_cast<unsigned>(-8));
+        EXPECT_EQ(LastStroke(), QString());
+        EXPECT_EQ(Plays(), 3);
+        PressKey(Qt::Key_Escape, 1);
+    });
+}
+
+TEST_F(DrumPad, HeldKeyReplaysWithEachRepetitionThroughTheFiveVoices) {
+    RunModal(*m_dlg, [&] {
+        FocusDrumBox();
+        m_fake.ClearLog();
+        SendKeyPress(FocusWidget(), Qt::Key_S, 31, Qt::NoModifier, false, QStringLiteral("s"));
+        for (int i = 0; i < 6; ++i)
+            SendKeyPress(FocusWidget(), Qt::Key_S, 31, Qt::NoModifier, true, QStringLiteral("s"));
+        EXPECT_EQ(Plays(), 7);
+        // Voices 1, 2, 3, 4, 0, 1, 2.
+        EXPECT_EQ(m_fake.LastPlayedBuffer(), BufferOf(kSnareSound, 2));
+        EXPECT_EQ(m_fake.Count(EFakeOp::Play, BufferOf(kSnareSound, 1)), 2);
+        EXPECT_EQ(m_fake.Count(EFakeOp::Play, BufferOf(kSnareSound, 0)), 1);
+        EXPECT_EQ(LastStroke(), QStringLiteral("S"));
+        PressKey(Qt::Key_Escape, 1);
+    });
+}
+
+TEST_F(DrumPad, StatusFollowsTheDrumBoxFocus) {
+    RunModal(*m_dlg, [&] {
+        EXPECT_EQ(Status(), kIdle);
+        FocusDrumBox();
+        EXPECT_EQ(Status(), kDrumming);
+        PressKey(Qt::Key_Backtab, 15, Qt::ShiftModifier);
+        EXPECT_TRUE(WaitUntil([&] { return FocusWidget() == KeyList(); }));
+        EXPECT_EQ(Status(), kIdle);
+        Click(DrumBox(), QPoint(10, 10));
+        EXPECT_EQ(FocusWidget(), DrumBox());
+        EXPECT_EQ(Status(), kDrumming);
+        PressKey(Qt::Key_Escape, 1);
+    });
+}
+
+TEST_F(DrumPad, EnterDoesNothingAndEscEndsTheRunAndWritesDrumsSet) {
+    std::filesystem::remove("drums.set");
+    const SBinding binding = {30, kKickSound};
+    std::string names[kSoundCount];
+    WriteDrumSet(names, &binding, 1);
+    const INT_PTR result = RunModal(*m_dlg, [&] {
+        std::filesystem::remove("drums.set");
+        PressKey(Qt::Key_Return, 28);
+        PressKey(Qt::Key_Enter, 96);
+        FocusDrumBox();
+        PressKey(Qt::Key_Return, 28);
+        ProcessEventsFor(50);
+        EXPECT_TRUE(m_dlg->IsRunning());
+        EXPECT_EQ(LastStroke(), QString()) << "Enter reached the drum box";
+        PressKey(Qt::Key_Escape, 1);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_FALSE(std::filesystem::exists("drums.set")) << "written before the window object went";
+    m_dlg.reset();
+    ASSERT_TRUE(std::filesystem::exists("drums.set"));
+    CDrumKit reread;
+    reread.LoadSet("drums.set");
+    EXPECT_EQ(reread.m_keyMap[30], kKickSound);
+}
+
+TEST_F(DrumPad, CloseBoxEndsLikeEsc) {
+    const INT_PTR result = RunModal(*m_dlg, [&] { Window()->close(); });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(DrumPad, RightClickRemovesTheBindingClickedAndBelowTheRowsNothing) {
+    RunModal(*m_dlg, [&] {
+        QWidget* pViewport = KeyList()->viewport();
+        // A row selected before, then a right-click below the last row.
+        Click(pViewport, RowPoint(0));
+        ASSERT_EQ(m_dlg->m_keyList.GetNextItem(-1, LVNI_SELECTED), 0);
+        Click(pViewport, BelowRows(), Qt::RightButton);
+        EXPECT_EQ(m_dlg->m_keyList.GetItemCount(), 4);
+        EXPECT_EQ(m_dlg->m_keyList.GetNextItem(-1, LVNI_SELECTED), -1);
+        EXPECT_EQ(m_dlg->m_kit.m_keyMap[30], kKickSound);
+
+        // A right-click on the row of S removes S at once.
+        Click(pViewport, RowPoint(1), Qt::RightButton);
+        EXPECT_EQ(m_dlg->m_keyList.GetItemCount(), 3);
+        EXPECT_EQ(m_dlg->m_kit.m_keyMap[31], kNoSound);
+        EXPECT_EQ(m_dlg->m_keyList.GetItemText(1, 0), "F1");
+        EXPECT_EQ(m_dlg->m_kit.m_keyMap[30], kKickSound);
+        PressKey(Qt::Key_Escape, 1);
+    });
+}
+
+TEST_F(DrumPad, KeysInTheKeyListPlayNothingAndDeleteRemovesNothing) {
+    RunModal(*m_dlg, [&] {
+        Click(KeyList()->viewport(), RowPoint(0));
+        m_fake.ClearLog();
+        PressKey(Qt::Key_A, 30, Qt::NoModifier, QStringLiteral("a"));
+        PressKey(Qt::Key_Delete, 111);
+        PressKey(Qt::Key_Down, 108);
+        EXPECT_EQ(Plays(), 0);
+        EXPECT_EQ(LastStroke(), QString());
+        EXPECT_EQ(m_dlg->m_keyList.GetItemCount(), 4);
+        EXPECT_EQ(m_dlg->m_kit.m_keyMap[30], kKickSound);
+        PressKey(Qt::Key_Escape, 1);
+    });
+}
+
+TEST_F(DrumPad, KeyAddressedToTheWindowItselfPlaysOnlyUnrepeated) {
+    RunModal(*m_dlg, [&] {
+        Window()->setFocus();
+        ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == Window(); }));
+        m_fake.ClearLog();
+        PressKey(Qt::Key_S, 31, Qt::NoModifier, QStringLiteral("s"));
+        EXPECT_EQ(LastStroke(), QStringLiteral("S"));
+        EXPECT_EQ(Plays(), 1);
+        // Coalesced repetitions (a repeat count of 2) are named but not played.
+        QKeyEvent twice(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, 38, 0, 0, QStringLiteral("a"),
+                        true, 2);
+        QApplication::sendEvent(Window(), &twice);
+        EXPECT_EQ(LastStroke(), QStringLiteral("A"));
+        EXPECT_EQ(Plays(), 1);
+        PressKey(Qt::Key_Escape, 1);
+    });
+}
+
+TEST_F(DrumPad, WindowMenuEndsWithSeparatorAndAboutItem) {
+    RunModal(*m_dlg, [&] {
+        CMenu* pMenu = m_dlg->GetSystemMenu(FALSE);
+        ASSERT_NE(pMenu, nullptr);
+        ASSERT_EQ(pMenu->GetMenuItemCount(), 4);
+        EXPECT_EQ(pMenu->GetMenuItemID(0), SC_MINIMIZE);
+        EXPECT_EQ(pMenu->GetMenuItemID(1), SC_CLOSE);
+        EXPECT_EQ(pMenu->GetMenuItemID(2), 0u);
+        EXPECT_EQ(pMenu->GetMenuItemID(3), static_cast<UINT>(IDM_ABOUTBOX));
+        EXPECT_EQ(pMenu->GetMenuString(3), "&About Kadenzo...");
+        PressKey(Qt::Key_Escape, 1);
+    });
+}
+
+TEST_F(DrumPad, RightClickOnAFreeSpotOpensTheWindowMenuAndItsAboutItem) {
+    bool aboutSeen = false;
+    RunModal(*m_dlg, [&] {
+        RunWhen([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr; },
+                [] {
+                    auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                    pMenu->setActiveAction(pMenu->actions().at(3));
+                    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, 36, 0, 0);
+                    QApplication::sendEvent(pMenu, &enter);
+                });
+        RunWhen(
+            [&] {
+                CDialog* pTop = CDialog::GetActiveModal();
+                return pTop != &*m_dlg && pTop->GetWidget()->isActiveWindow();
+            },
+            [&] {
+                CDialog* pAbout = CDialog::GetActiveModal();
+                aboutSeen = dynamic_cast<CAboutDlg*>(pAbout) != nullptr;
+                EXPECT_EQ(pAbout->GetWidget()->windowTitle(), QStringLiteral("About Kadenzo"));
+                // Windows beneath take no input while it is open.
+                EXPECT_EQ(QApplication::activeModalWidget(), pAbout->GetWidget());
+                // Centred over the drum pad window.
+                const QPoint offset = pAbout->GetWidget()->frameGeometry().center() -
+                                      Window()->frameGeometry().center();
+                EXPECT_LE(offset.manhattanLength(), 1);
+                EXPECT_EQ(FocusWidget(), pAbout->GetDlgItem(IDOK));
+                PressKey(Qt::Key_Return, 28); // its OK button
+            });
+        // Beside the drum box, on no control.
+        Click(Window(), QPoint(Window()->width() - 5, Window()->height() - 5), Qt::RightButton);
+        EXPECT_TRUE(m_dlg->IsRunning());
+        EXPECT_EQ(CDialog::GetActiveModal(), &*m_dlg);
+        PressKey(Qt::Key_Escape, 1);
+    });
+    EXPECT_TRUE(aboutSeen);
+}
+
+TEST_F(DrumPad, F1OutsideTheDrumBoxOpensTheAboutBox) {
+    bool aboutSeen = false;
+    RunModal(*m_dlg, [&] {
+        RunWhen(
+            [&] {
+                CDialog* pTop = CDialog::GetActiveModal();
+                return pTop != &*m_dlg && pTop->GetWidget()->isActiveWindow();
+            },
+            [&] {
+                CDialog* pAbout = CDialog::GetActiveModal();
+                aboutSeen = dynamic_cast<CAboutDlg*>(pAbout) != nullptr;
+                // F1 inside the About box opens no second one.
+                PressKey(Qt::Key_F1, 59);
+                ProcessEventsFor(20);
+                EXPECT_EQ(CDialog::GetActiveModal(), pAbout);
+                PressKey(Qt::Key_Escape, 1);
+            });
+        m_fake.ClearLog();
+        PressKey(Qt::Key_F1, 59);
+        EXPECT_EQ(Plays(), 0);
+        EXPECT_TRUE(m_dlg->IsRunning());
+        PressKey(Qt::Key_Escape, 1);
+    });
+    EXPECT_TRUE(aboutSeen);
+}
+
+TEST_F(DrumPad, MinimisedWindowPaintsItsIconCentred) {
+    RunModal(*m_dlg, [&] {
+        QWidget* pWindow = Window();
+        pWindow->setWindowState(Qt::WindowMinimized);
+        ASSERT_TRUE(m_dlg->IsIconic());
+        QImage shot(pWindow->size(), QImage::Format_ARGB32_Premultiplied);
+        shot.fill(Qt::magenta);
+        pWindow->render(&shot, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        // The icon covers a 32 x 32 square at the centre and nothing at the corner.
+        const int x = (pWindow->width() - 32 + 1) / 2;
+        const int y = (pWindow->height() - 32 + 1) / 2;
+        QImage icon(32, 32, QImage::Format_ARGB32_Premultiplied);
+        icon.fill(pWindow->palette().window().color());
+        {
+            QPainter painter(&icon);
+            painter.drawImage(0, 0, pWindow->windowIcon().pixmap(32, 32).toImage());
+        }
+        EXPECT_EQ(shot.copy(x, y, 32, 32), icon);
+        EXPECT_EQ(shot.pixelColor(2, 2), pWindow->palette().window().color());
+        pWindow->setWindowState(Qt::WindowNoState);
+        PressKey(Qt::Key_Escape, 1);
+    });
+}
+
+TEST_F(DrumPad, SessionEndSavesBeforeTheWindowCloses) {
+    RunModal(*m_dlg, [&] {
+        m_dlg->m_kit.Assign(44, kKickSound); // Z
+        std::filesystem::remove("drums.set");
+        m_dlg->SendMessage(WM_ENDSESSION, TRUE, 0);
+        ASSERT_TRUE(std::filesystem::exists("drums.set"));
+        CDrumKit reread;
+        reread.LoadSet("drums.set");
+        EXPECT_EQ(reread.m_keyMap[44], kKickSound);
+        PressKey(Qt::Key_Escape, 1);
+    });
+}
+
+} // namespace

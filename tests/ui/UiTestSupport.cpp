@@ -1,0 +1,191 @@
+#include "UiTestSupport.h"
+
+#include "DrumApp.h"
+#include "DrumSetFile.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <stdlib.h>
+
+namespace {
+
+// The Qt application and the program's application object, for every test.
+class CQtEnvironment : public testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "kadenzo-ui-tests";
+        static char* argv[] = {name, nullptr};
+        m_application = std::make_unique<QApplication>(argc, argv);
+        m_app = std::make_unique<CDrumApp>();
+    }
+    void TearDown() override {
+        m_app.reset();
+        m_application.reset();
+    }
+
+private:
+    std::unique_ptr<QApplication> m_application;
+    std::unique_ptr<CDrumApp> m_app;
+};
+
+[[maybe_unused]] testing::Environment* const s_pEnvironment =
+    testing::AddGlobalTestEnvironment(new CQtEnvironment);
+
+} // namespace
+
+CUiTempFolder::CUiTempFolder() {
+    m_previous = std::filesystem::current_path();
+    char name[] = "/tmp/kadenzo-ui-XXXXXX";
+    if (mkdtemp(name) == nullptr) {
+        ADD_FAILURE() << "mkdtemp failed";
+        return;
+    }
+    m_path = name;
+    std::filesystem::current_path(m_path);
+}
+
+CUiTempFolder::~CUiTempFolder() {
+    std::error_code error;
+    std::filesystem::current_path(m_previous, error);
+    if (!m_path.empty())
+        std::filesystem::remove_all(m_path, error);
+}
+
+void WriteDrumSet(const std::string (&names)[kSoundCount], const SBinding* pBindings, int count) {
+    int32_t keyMap[kKeyMapSize];
+    for (int32_t& entry : keyMap)
+        entry = kNoSound;
+    for (int i = 0; i < count; ++i)
+        keyMap[pBindings[i].m_key] = pBindings[i].m_sound;
+    std::ofstream out("drums.set", std::ios::binary);
+    out << FormatDrumSet(names, keyMap);
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WaitUntil(const std::function<bool()>& predicate, int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!predicate()) {
+        if (timer.elapsed() > milliseconds)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void ProcessEventsFor(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+void RunWhen(const std::function<bool()>& condition, const std::function<void()>& action) {
+    auto* pTimer = new QTimer();
+    auto* pElapsed = new QElapsedTimer();
+    pElapsed->start();
+    QObject::connect(pTimer, &QTimer::timeout, [pTimer, pElapsed, condition, action] {
+        const bool ready = condition();
+        if (!ready && pElapsed->elapsed() < 10000)
+            return;
+        pTimer->stop();
+        pTimer->deleteLater();
+        delete pElapsed;
+        if (ready)
+            action();
+        else
+            ADD_FAILURE() << "the awaited state never came";
+    });
+    pTimer->start(10);
+}
+
+INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script) {
+    bool started = false;
+    QTimer::singleShot(0, [&] {
+        started = true;
+        QWidget* pWindow = dialog.GetWidget();
+        EXPECT_TRUE(WaitUntil([&] { return pWindow && pWindow->isActiveWindow(); }))
+            << "the dialog never became active";
+        script();
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        ADD_FAILURE() << "the modal run did not end";
+        CDialog::CancelAllModal();
+    });
+    guard.start(20000);
+    const INT_PTR result = dialog.DoModal();
+    EXPECT_TRUE(started || result == -1);
+    return result;
+}
+
+QWidget* FocusWidget() {
+    return QApplication::focusWidget();
+}
+
+void SendKeyPress(QWidget* pTarget, int qtKey, unsigned kernelCode, Qt::KeyboardModifiers modifiers,
+                  bool autoRepeat, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, qtKey, modifiers, kernelCode + 8, 0, 0, text, autoRepeat);
+    QApplication::sendEvent(pTarget, &press);
+}
+
+void PressKey(int qtKey, unsigned kernelCode, Qt::KeyboardModifiers modifiers,
+              const QString& text) {
+    // A window that a closing dialog hands the focus back to takes it a moment later.
+    WaitUntil([] { return FocusWidget() != nullptr; }, 2000);
+    QWidget* pTarget = FocusWidget();
+    ASSERT_NE(pTarget, nullptr) << "no widget has the focus";
+    SendKeyPress(pTarget, qtKey, kernelCode, modifiers, false, text);
+    if (QWidget* pNow = FocusWidget()) {
+        QKeyEvent release(QEvent::KeyRelease, qtKey, modifiers, kernelCode + 8, 0, 0, text);
+        QApplication::sendEvent(pNow, &release);
+    }
+}
+
+namespace {
+
+// Sent to the top-level window, as the platform sends it, so that Qt finds the
+// widget under the mouse and moves the focus on a press as for a real click.
+void SendMouse(QWidget* pWidget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QWidget* pTop = pWidget->window();
+    const QPointF local(pWidget->mapTo(pTop, pos));
+    const QPointF global(pWidget->mapToGlobal(pos));
+    QMouseEvent event(type, local, local, global, button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(pTop->windowHandle(), &event);
+}
+
+} // namespace
+
+void Click(QWidget* pWidget, QPoint pos, Qt::MouseButton button) {
+    SendMouse(pWidget, QEvent::MouseButtonPress, pos, button, button);
+    SendMouse(pWidget, QEvent::MouseButtonRelease, pos, button, Qt::NoButton);
+}
+
+void DoubleClick(QWidget* pWidget, QPoint pos) {
+    Click(pWidget, pos);
+    SendMouse(pWidget, QEvent::MouseButtonDblClick, pos, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(pWidget, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
+}
+
+QString LabelText(QWidget* pLabel) {
+    auto* pQLabel = qobject_cast<QLabel*>(pLabel);
+    return pQLabel ? pQLabel->text() : QString();
+}
