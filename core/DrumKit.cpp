@@ -15,7 +15,7 @@ int IsSound(int32_t value) {
 
 } // namespace
 
-CDrumKit::CDrumKit() : m_initialised(0) {
+CDrumKit::CDrumKit() : m_writeOnDestroy(0) {
     // Init sets these again; giving them values here keeps a kit that never ran
     // Init from reading anything undefined.
     for (int32_t& entry : m_keyMap)
@@ -25,9 +25,9 @@ CDrumKit::CDrumKit() : m_initialised(0) {
 }
 
 CDrumKit::~CDrumKit() {
-    // A kit whose Init never ran holds only empty names and no bindings: writing
-    // them would wipe the user's file.
-    if (m_initialised)
+    // Without Init, or when Init could not read the file, the kit holds only
+    // empty names and no bindings: writing them would wipe the user's file.
+    if (m_writeOnDestroy)
         SaveSet(kSetFileName);
     // The voices go next, last element first, as members do: voice 0 of sound 0
     // is the last one and releases the shared device.
@@ -48,8 +48,7 @@ void CDrumKit::Init() {
     }
     for (int32_t& entry : m_keyMap)
         entry = kNoSound;
-    m_initialised = 1;
-    LoadSet(kSetFileName);
+    m_writeOnDestroy = LoadSet(kSetFileName);
 }
 
 void CDrumKit::PlayKey(ScanCode key) {

@@ -33,7 +33,9 @@ public:
     int32_t m_next[kSoundCount];
 
 private:
-    // Whether Init ran: a kit that never did holds nothing worth writing over
-    // the user's file.
-    int32_t m_initialised;
+    // Whether destruction writes the file: only after Init has read it (or
+    // created it). A kit that never ran Init holds nothing worth writing over
+    // the user's file, and one that could not read an existing file would
+    // replace the user's work with empty names.
+    int32_t m_writeOnDestroy;
 };

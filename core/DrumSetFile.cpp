@@ -146,13 +146,19 @@ public:
     long Read(char* buffer, size_t size) override {
         for (;;) {
             const long got = FileSystem().Read(m_fd, buffer, size);
-            if (got != -EINTR)
-                return got;
+            if (got == -EINTR)
+                continue;
+            if (got < 0)
+                m_failed = 1;
+            return got;
         }
     }
+    // Whether a read failed, so that what came before it is only part of the file.
+    int Failed() const { return m_failed; }
 
 private:
     int m_fd;
+    int m_failed = 0;
 };
 
 } // namespace
@@ -220,9 +226,23 @@ int LoadDrumSetFile(const char* fileName, std::string (&names)[kSoundCount],
     }
     if (fd < 0)
         return 0;
+    // Read apart and taken only whole: a file cut short by a failing read must
+    // not pass for a file that holds that little.
+    std::string readNames[kSoundCount];
+    int32_t readKeyMap[kKeyMapSize];
+    for (int i = 0; i < kSoundCount; ++i)
+        readNames[i] = names[i];
+    for (int code = 0; code < kKeyMapSize; ++code)
+        readKeyMap[code] = keyMap[code];
     CFileSource source(fd);
-    ReadDrumSet(source, names, keyMap);
+    ReadDrumSet(source, readNames, readKeyMap);
     fs.Close(fd);
+    if (source.Failed())
+        return 0;
+    for (int i = 0; i < kSoundCount; ++i)
+        names[i].swap(readNames[i]);
+    for (int code = 0; code < kKeyMapSize; ++code)
+        keyMap[code] = readKeyMap[code];
     return 1;
 }
 

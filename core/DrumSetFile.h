@@ -46,8 +46,9 @@ std::string FormatDrumSet(const std::string (&names)[kSoundCount],
                           const int32_t (&keyMap)[kKeyMapSize]);
 
 // Reads the file into names and keyMap. A missing file is created empty (0600)
-// and read as empty. 0 when the file can neither be opened nor created; names
-// and keyMap are then left as they were.
+// and read as empty. 0 when the file can neither be opened nor created, is no
+// regular file, or fails while being read; names and keyMap are then left as
+// they were.
 int LoadDrumSetFile(const char* fileName, std::string (&names)[kSoundCount],
                     int32_t (&keyMap)[kKeyMapSize]);
 

@@ -1,6 +1,7 @@
 #include "FileSystem.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -18,6 +19,12 @@ int OrFail(int result) {
 
 // A chain of symbolic links longer than this is taken for a loop.
 constexpr int kMaxLinkHops = 40;
+
+// What sits between the target's name and the saving process's id in the name
+// of a temporary file; unusual enough that no file of the user's matches.
+const char kTempInfix[] = ".saving-";
+// The random part mkostemp puts at the end.
+constexpr size_t kTempRandomChars = 6;
 
 // The folder part of path, with its trailing slash; empty for a bare name.
 std::string FolderOf(const std::string& path) {
@@ -52,6 +59,64 @@ int WriteAll(IFileSystem& fs, int fd, const char* data, size_t size) {
     return 1;
 }
 
+int IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int IsAsciiAlnum(char c) {
+    return IsAsciiDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The process id in a temporary file's name made for the file called base, or
+// 0 when the name is not one of those.
+long TempOwner(const std::string& name, const std::string& base) {
+    const std::string prefix = base + kTempInfix;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    size_t pos = prefix.size();
+    long pid = 0;
+    for (; pos < name.size() && IsAsciiDigit(name[pos]); ++pos) {
+        if (pid > 99999999)
+            return 0;
+        pid = pid * 10 + (name[pos] - '0');
+    }
+    if (pos == prefix.size() || pos >= name.size() || name[pos] != '-')
+        return 0;
+    ++pos;
+    if (name.size() - pos != kTempRandomChars)
+        return 0;
+    for (; pos < name.size(); ++pos) {
+        if (!IsAsciiAlnum(name[pos]))
+            return 0;
+    }
+    return pid;
+}
+
+// Removes the temporary files that saves of target killed half-way left in its
+// folder. A file whose process still runs is a save in flight and stays; where
+// running processes cannot be told (no /proc), nothing is removed.
+void RemoveAbandonedTemps(IFileSystem& fs, const std::string& target) {
+    int mode = 0;
+    if (fs.GetMode("/proc/self", &mode) < 0)
+        return;
+    const std::string folder = FolderOf(target);
+    const std::string base = target.substr(folder.size());
+    std::vector<std::string> names;
+    if (fs.ListFolder(folder.empty() ? "." : folder.c_str(), &names) < 0)
+        return;
+    const long self = static_cast<long>(getpid());
+    for (const std::string& name : names) {
+        const long owner = TempOwner(name, base);
+        if (owner == 0)
+            continue;
+        // This process saves one file at a time: a file of its own id is left
+        // over from an earlier process that had the same id.
+        if (owner != self && fs.GetMode(("/proc/" + std::to_string(owner)).c_str(), &mode) >= 0)
+            continue;
+        fs.Unlink((folder + name).c_str());
+    }
+}
+
 // The last resort of a folder that takes no new file: the old contents are gone
 // once the file is opened, so every step that fails must at least be reported.
 int WriteInPlace(IFileSystem& fs, const std::string& target, int mode, const char* data,
@@ -71,11 +136,24 @@ IFileSystem* g_pFileSystem = &g_posixFileSystem;
 } // namespace
 
 int CPosixFileSystem::OpenRead(const char* path) {
-    return OrFail(open(path, O_RDONLY | O_CLOEXEC));
+    // Not blocking, so that a pipe in the file's place cannot hang the start.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return Fail();
+    struct stat info;
+    int result = fd;
+    if (fstat(fd, &info) < 0)
+        result = Fail();
+    else if (!S_ISREG(info.st_mode))
+        result = S_ISDIR(info.st_mode) ? -EISDIR : -EINVAL;
+    if (result < 0)
+        close(fd);
+    return result;
 }
 
 int CPosixFileSystem::OpenWrite(const char* path, int mode, int truncate) {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
+    // Not blocking, so that a pipe in the file's place cannot hang the end.
+    const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | (truncate ? O_TRUNC : 0);
     return OrFail(open(path, flags, static_cast<mode_t>(mode)));
 }
 
@@ -146,6 +224,32 @@ int CPosixFileSystem::SyncFolder(const char* path) {
     return result;
 }
 
+int CPosixFileSystem::ListFolder(const char* path, std::vector<std::string>* pNames) {
+    DIR* pFolder = opendir(path);
+    if (pFolder == nullptr)
+        return Fail();
+    pNames->clear();
+    errno = 0;
+    while (const dirent* pEntry = readdir(pFolder)) {
+        const std::string name = pEntry->d_name;
+        if (name != "." && name != "..")
+            pNames->push_back(name);
+        errno = 0;
+    }
+    const int result = errno != 0 ? -errno : 0;
+    closedir(pFolder);
+    return result;
+}
+
+int CPosixFileSystem::CheckReplaceable(const char* path) {
+    struct stat info;
+    if (stat(path, &info) < 0)
+        return Fail();
+    if (!S_ISREG(info.st_mode))
+        return -EINVAL;
+    return OrFail(faccessat(AT_FDCWD, path, W_OK, AT_EACCESS));
+}
+
 IFileSystem& FileSystem() {
     return *g_pFileSystem;
 }
@@ -161,10 +265,18 @@ int ReplaceFileContents(const char* path, const char* data, size_t size) {
         return 0;
     int mode = 0600;
     int oldMode = 0;
-    if (fs.GetMode(target.c_str(), &oldMode) >= 0)
+    if (fs.GetMode(target.c_str(), &oldMode) >= 0) {
+        // A file the user made read-only stays as it is: the rename would get
+        // round the very permission that forbids writing it. So does anything
+        // that is not a plain file (a device, a folder).
+        if (fs.CheckReplaceable(target.c_str()) < 0)
+            return 0;
         mode = oldMode;
+    }
 
-    std::string temp = target + ".XXXXXX";
+    RemoveAbandonedTemps(fs, target);
+    std::string temp = target + kTempInfix + std::to_string(static_cast<long>(getpid())) + "-" +
+                       std::string(kTempRandomChars, 'X');
     const int fd = fs.CreateTemp(temp.data());
     if (fd < 0) {
         // A disk that is full or read-only would fail the in-place write too,

@@ -5,12 +5,14 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // Every operation returns a negative errno value on failure. Handles are plain
 // file descriptors.
 class IFileSystem {
 public:
-    // Opens an existing file for reading.
+    // Opens an existing regular file for reading; anything else (a folder, a
+    // device, a pipe that would block) is refused.
     virtual int OpenRead(const char* path) = 0;
     // Opens for writing, creating the file with mode when it is missing;
     // truncate empties an existing file.
@@ -32,6 +34,12 @@ public:
     virtual int Unlink(const char* path) = 0;
     // Makes a rename inside the folder durable.
     virtual int SyncFolder(const char* path) = 0;
+    // The names in a folder, without "." and "..".
+    virtual int ListFolder(const char* path, std::vector<std::string>* pNames) = 0;
+    // Whether an existing file, links followed, may have its contents replaced
+    // by this process: 0 for a regular file it may write, -EACCES (or the like)
+    // for one it may not, -EINVAL for anything but a regular file.
+    virtual int CheckReplaceable(const char* path) = 0;
 
 protected:
     ~IFileSystem() = default;
@@ -53,6 +61,8 @@ public:
     int Rename(const char* from, const char* to) override;
     int Unlink(const char* path) override;
     int SyncFolder(const char* path) override;
+    int ListFolder(const char* path, std::vector<std::string>* pNames) override;
+    int CheckReplaceable(const char* path) override;
     virtual ~CPosixFileSystem() = default;
 };
 
@@ -67,5 +77,11 @@ void SetFileSystem(IFileSystem* pFileSystem);
 // bits (0600 for a new file) and renamed over it. Any failure returns 0, removes
 // the temporary file and leaves the old file as it was. Only where the folder
 // refuses a new file on permission grounds is the file written in place, still
-// returning 0 on any failed write, flush or close.
+// returning 0 on any failed write, flush or close. An existing file this process
+// may not write, or one that is no regular file, is left alone (0).
+//
+// The temporary file is named after the target, this process's id and a random
+// part ("drums.set.saving-1234-Ab3xYz"). A save killed half-way leaves its
+// temporary file behind; the next save in that folder removes every such file
+// whose process has gone, so they never pile up.
 int ReplaceFileContents(const char* path, const char* data, size_t size);

@@ -3,10 +3,12 @@
 #include "CoreTestFiles.h"
 #include "DrumKit.h"
 #include "DrumSetFile.h"
+#include "FakeDirectSound.h"
 #include "FileSystem.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -14,7 +16,19 @@
 
 namespace {
 
-enum EStep { kCreateTemp, kWrite, kSync, kSetMode, kClose, kRename, kOpenWrite, kStepCount };
+enum EStep {
+    kCreateTemp,
+    kWrite,
+    kSync,
+    kSetMode,
+    kClose,
+    kRename,
+    kOpenWrite,
+    kOpenRead,
+    kRead, // every read after the first
+    kCheckReplaceable,
+    kStepCount
+};
 
 // The real file system, with any step made to fail with a chosen error.
 class CFaultyFileSystem : public CPosixFileSystem {
@@ -67,6 +81,18 @@ public:
     int Rename(const char* from, const char* to) override {
         return m_errors[kRename] != 0 ? -m_errors[kRename] : CPosixFileSystem::Rename(from, to);
     }
+    int OpenRead(const char* path) override {
+        return m_errors[kOpenRead] != 0 ? -m_errors[kOpenRead] : CPosixFileSystem::OpenRead(path);
+    }
+    long Read(int fd, void* buffer, size_t size) override {
+        if (m_errors[kRead] != 0 && m_reads++ > 0)
+            return -m_errors[kRead];
+        return CPosixFileSystem::Read(fd, buffer, size);
+    }
+    int CheckReplaceable(const char* path) override {
+        return m_errors[kCheckReplaceable] != 0 ? -m_errors[kCheckReplaceable]
+                                                : CPosixFileSystem::CheckReplaceable(path);
+    }
 
     std::vector<std::string> m_temps; // every temporary file made, in order
 
@@ -74,6 +100,7 @@ private:
     int m_errors[kStepCount];
     size_t m_writeLimit = 0;
     int m_writes = 0;
+    int m_reads = 0;
 };
 
 const std::string kOldContents = "Old kick\r\nOld snare\r\n";
@@ -123,7 +150,9 @@ TEST_P(SaveFailing, ReportsFailureAndLeavesTheOldFileWhole) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, SaveFailing,
-    ::testing::Values(SSaveFault{"TempNotCreatableDiskFull", kCreateTemp, ENOSPC},
+    ::testing::Values(SSaveFault{"FileReadOnly", kCheckReplaceable, EACCES},
+                      SSaveFault{"FileNoPlainFile", kCheckReplaceable, EINVAL},
+                      SSaveFault{"TempNotCreatableDiskFull", kCreateTemp, ENOSPC},
                       SSaveFault{"TempNotCreatableReadOnlyDisk", kCreateTemp, EROFS},
                       SSaveFault{"WriteFails", kWrite, ENOSPC},
                       SSaveFault{"FlushFails", kSync, EIO},
@@ -259,6 +288,106 @@ TEST_F(SaveSet, LinkLoopFailsWithoutWritingAnything) {
     CDrumKit kit;
     EXPECT_EQ(0, kit.SaveSet("drums.set"));
     EXPECT_EQ((std::vector<std::string>{"drums.set", "other.set"}), FolderEntries("."));
+}
+
+// A save killed half-way leaves its temporary file; the next save in that
+// folder takes away those whose process is gone, and nothing else.
+TEST_F(SaveSet, RemovesTemporariesOfEndedSavesOnly) {
+    std::filesystem::create_directory("store");
+    std::filesystem::create_symlink("store/drums.set", "drums.set");
+    const std::vector<std::string> abandoned = {
+        "drums.set.saving-99999999-Ab3xYz",                         // no such process
+        "drums.set.saving-" + std::to_string(getpid()) + "-q1w2e3", // an earlier process of our id
+    };
+    const std::vector<std::string> kept = {
+        "drums.set.saving-1-Zz9Yy8", // process 1 runs: a save in flight
+        "drums.set.saving-notes",    // the user's own files
+        "drums.set.saving-99999999-toolong",
+        "drums.set.saving--Ab3xYz",
+        "other.set.saving-99999999-Ab3xYz",
+        "drums.set.bak",
+    };
+    for (const std::string& name : abandoned)
+        WriteBytes("store/" + name, "half a file");
+    for (const std::string& name : kept)
+        WriteBytes("store/" + name, "the user's");
+    WriteBytes("drums.set.saving-99999999-Ab3xYz", "not the target's folder");
+    CDrumKit kit;
+    MakeNewKit(kit);
+
+    ASSERT_EQ(1, kit.SaveSet("drums.set"));
+    std::vector<std::string> expected = kept;
+    expected.push_back("drums.set");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, FolderEntries("store"));
+    EXPECT_TRUE(std::filesystem::exists("drums.set.saving-99999999-Ab3xYz"));
+    EXPECT_EQ(NewKitBytes(), ReadBytes("store/drums.set"));
+}
+
+TEST_F(SaveSet, NoPlainFileInTheWayIsLeftAlone) {
+    std::filesystem::create_directory("drums.set");
+    CDrumKit kit;
+    EXPECT_EQ(0, kit.SaveSet("drums.set"));
+    EXPECT_TRUE(std::filesystem::is_directory("drums.set"));
+    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
+}
+
+struct SUnreadableCase {
+    const char* m_label;
+    EStep m_step;
+    int m_error;
+};
+
+std::ostream& operator<<(std::ostream& out, const SUnreadableCase& c) {
+    return out << c.m_label;
+}
+
+class UnreadableSet : public ::testing::TestWithParam<SUnreadableCase> {
+protected:
+    CTempFolder m_folder;
+};
+
+// A file that exists but could not be read whole must survive the run: the kit
+// holds none of it, and writing what it holds would wipe the user's work.
+TEST_P(UnreadableSet, IsLeftAsItWasByTheKit) {
+    std::string userFile;
+    for (int i = 0; i < kSoundCount; ++i)
+        userFile += "Sound " + std::to_string(i) + std::string(400, '.') + "\r\n";
+    for (int code = 1; code < kKeyMapSize; ++code)
+        userFile += std::to_string(code % kSoundCount) + " ";
+    ASSERT_GT(userFile.size(), 8192u); // more than one read
+    WriteBytes("drums.set", userFile);
+    {
+        CFaultyFileSystem fs;
+        fs.Fail(GetParam().m_step, GetParam().m_error);
+        CFakeSoundScope fake;
+        CDrumKit kit;
+        kit.Init();
+        EXPECT_EQ("", kit.m_names[0]);
+        EXPECT_EQ(kNoSound, kit.m_keyMap[1]);
+        EXPECT_EQ(0, kit.LoadSet("drums.set"));
+        kit.m_names[0] = "Typed during the run";
+    }
+    EXPECT_EQ(userFile, ReadBytes("drums.set"));
+    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, UnreadableSet,
+                         ::testing::Values(SUnreadableCase{"NoReadPermission", kOpenRead, EACCES},
+                                           SUnreadableCase{"ReadFailsHalfWay", kRead, EIO}),
+                         [](const auto& info) { return std::string(info.param.m_label); });
+
+TEST(UnreadableSetFolder, FolderInPlaceOfTheFileStaysAndNothingIsWritten) {
+    CTempFolder folder;
+    std::filesystem::create_directory("drums.set");
+    {
+        CFakeSoundScope fake;
+        CDrumKit kit;
+        kit.Init();
+        EXPECT_EQ(0, kit.LoadSet("drums.set"));
+    }
+    EXPECT_TRUE(std::filesystem::is_directory("drums.set"));
+    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
 }
 
 } // namespace
