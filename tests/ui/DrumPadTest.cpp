@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <optional>
 
@@ -379,3 +380,35 @@ TEST_F(DrumPad, SessionEndSavesBeforeTheWindowCloses) {
 }
 
 } // namespace
+
+// SIGINT, SIGTERM and SIGHUP end the program as Esc does, also with a nested
+// dialog open, so that "drums.set" is written when the terminal goes away.
+class DrumPadSignal : public DrumPad, public testing::WithParamInterface<int> {};
+
+TEST_P(DrumPadSignal, EndsEveryOpenDialogAndTheKitWritesDrumsSet) {
+    ASSERT_EQ(AfxInstallTerminationHandler(), 1);
+    bool aboutOpen = false;
+    const INT_PTR result = RunModal(*m_dlg, [&] {
+        m_dlg->m_kit.Assign(44, kKickSound); // Z, not in the file yet
+        RunWhen(
+            [&] {
+                CDialog* pTop = CDialog::GetActiveModal();
+                return pTop != &*m_dlg && pTop->GetWidget()->isActiveWindow();
+            },
+            [&] {
+                aboutOpen = true;
+                raise(GetParam());
+            });
+        m_dlg->SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        // The About box has ended; the drum pad window ends as soon as this returns.
+        EXPECT_EQ(CDialog::GetActiveModal(), &*m_dlg);
+    });
+    EXPECT_TRUE(aboutOpen);
+    EXPECT_EQ(result, IDCANCEL);
+    m_dlg.reset();
+    CDrumKit reread;
+    reread.LoadSet("drums.set");
+    EXPECT_EQ(reread.m_keyMap[44], kKickSound);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, DrumPadSignal, testing::Values(SIGINT, SIGTERM, SIGHUP));

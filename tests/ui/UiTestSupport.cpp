@@ -180,7 +180,10 @@ void Click(QWidget* pWidget, QPoint pos, Qt::MouseButton button) {
 }
 
 void DoubleClick(QWidget* pWidget, QPoint pos) {
+    // The second press makes the window note the button as down, as for a
+    // real double-click, so that the last release reaches the widget.
     Click(pWidget, pos);
+    SendMouse(pWidget, QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
     SendMouse(pWidget, QEvent::MouseButtonDblClick, pos, Qt::LeftButton, Qt::LeftButton);
     SendMouse(pWidget, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
 }
