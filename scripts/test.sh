@@ -29,5 +29,35 @@ export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 (cd "$root/build-asan" && ctest --output-on-failure -j "$jobs" --timeout 600)
 unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 
+step "Fuzzing, ${KADENZO_FUZZ_SECONDS:=60} seconds per target"
+# clang's libFuzzer with both sanitizers; each fuzzer starts from a copy of its
+# kept inputs, so the repository never changes during a run.
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja \
+  -DCMAKE_CXX_COMPILER=clang++ -DKADENZO_FUZZ=ON -DKADENZO_SANITIZE=ON \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$root/build-fuzz" -j "$jobs" --target drumset_fuzz waveimage_fuzz
+fuzz() {
+  local target=$1 max_len=$2
+  local work artifacts="$root/build-fuzz/fuzz-artifacts/$target"
+  local log="$root/build-fuzz/fuzz-$target.log"
+  work=$(mktemp -d)
+  cp -R "$root/tests/data/fuzz/$target/." "$work/"
+  mkdir -p "$artifacts"
+  if ! "$root/build-fuzz/bin/${target}_fuzz" -max_total_time="$KADENZO_FUZZ_SECONDS" \
+      -max_len="$max_len" -timeout=10 -print_final_stats=1 \
+      -artifact_prefix="$artifacts/" "$work" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "$target: the failing input is in $artifacts/;" \
+      "keep it in tests/data/fuzz/$target/ once the fault is mended."
+    rm -rf "$work"
+    return 1
+  fi
+  printf '%s: ' "$target"
+  grep -E '^Done [0-9]+ runs' "$log"
+  rm -rf "$work"
+}
+fuzz drumset 8192
+fuzz waveimage 4096
+
 step "Tests"
 (cd "$root/build" && ctest --output-on-failure -j "$jobs" --timeout 600)

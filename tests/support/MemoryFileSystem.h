@@ -1,0 +1,67 @@
+// A file system held in memory, behind the same seam as the real one: for
+// fuzzing the drum set file through the kit's own load and save many thousand
+// times a second, with no disk and nothing left behind. Plain files only: no
+// folders of its own (a path is just a name), no links, no permissions.
+//
+// Use:
+//     CMemoryFileSystem fs;          // installs itself; the destructor restores POSIX
+//     fs.Put("drums.set", bytes);
+//     kit.LoadSet("drums.set"); kit.SaveSet("drums.set");
+//     fs.Get("drums.set"), fs.Names()
+#pragma once
+
+#include "FileSystem.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+class CMemoryFileSystem final : public IFileSystem {
+public:
+    CMemoryFileSystem();
+    ~CMemoryFileSystem();
+    CMemoryFileSystem(const CMemoryFileSystem&) = delete;
+    CMemoryFileSystem& operator=(const CMemoryFileSystem&) = delete;
+
+    void Put(const std::string& path, const std::string& bytes);
+    // The file's bytes; empty for a missing file (see Exists).
+    std::string Get(const std::string& path) const;
+    bool Exists(const std::string& path) const;
+    // Every file's name, sorted.
+    std::vector<std::string> Names() const;
+    // Open handles not yet closed.
+    int OpenCount() const { return static_cast<int>(m_open.size()); }
+
+    int OpenRead(const char* path) override;
+    int OpenWrite(const char* path, int mode, int truncate) override;
+    int CreateTemp(char* pathTemplate) override;
+    long Read(int fd, void* buffer, size_t size) override;
+    long Write(int fd, const void* data, size_t size) override;
+    int Sync(int fd) override;
+    int SetMode(int fd, int mode) override;
+    int Close(int fd) override;
+    int GetMode(const char* path, int* pMode) override;
+    int ReadLink(const char* path, std::string* pTarget) override;
+    int Rename(const char* from, const char* to) override;
+    int Unlink(const char* path) override;
+    int SyncFolder(const char* path) override;
+    int ListFolder(const char* path, std::vector<std::string>* pNames) override;
+    int CheckReplaceable(const char* path) override;
+
+private:
+    struct SFile {
+        std::string m_bytes;
+        int m_mode = 0600;
+    };
+    struct SHandle {
+        std::string m_path;
+        size_t m_position = 0;
+        bool m_write = false;
+    };
+    SHandle* Handle(int fd, bool write);
+
+    std::map<std::string, SFile> m_files;
+    std::map<int, SHandle> m_open;
+    int m_nextFd = 100;
+    unsigned m_nextTemp = 0;
+};
