@@ -1,0 +1,102 @@
+# Shell helpers for the tests that run the real program: a work folder removed
+# at exit, an X display of its own (Xvfb, no window manager), the program started
+# in a folder with its own OpenAL Soft configuration, and waits for its window
+# and its end. Source it from a script running under `set -euo pipefail`.
+#
+#   session_begin NAME           work folder $work; everything started is ended at exit
+#   start_xvfb                   DISPLAY set to a fresh Xvfb
+#   launch_program DIR CONF      $program started in DIR with ALSOFT_CONF=CONF; $program_pid
+#   wait_window                  prints the id of the program's visible drum pad window
+#   wait_program_end [STATUS]    waits for the end; fails unless it exits with STATUS (0)
+#   scaled SECONDS               SECONDS times KADENZO_TIME_SCALE
+#
+# KADENZO_RUNNER, when set, is a command (with its arguments) the program runs
+# under, such as valgrind; the array `runner` set by the caller comes before it
+# (setpriv to drop privileges, say). KADENZO_TIME_SCALE (default 1) stretches
+# every wait for such slow runs.
+
+window_title="Orvan's Drums for Windows"
+work=
+xvfb_pid=
+program_pid=
+runner=()
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+scaled() {
+  awk -v s="$1" -v k="${KADENZO_TIME_SCALE:-1}" 'BEGIN {print s * k}'
+}
+
+session_cleanup() {
+  [[ -n "$program_pid" ]] && kill -KILL "$program_pid" 2>/dev/null || true
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  [[ -n "$work" ]] && rm -rf "$work"
+}
+
+session_begin() {
+  work=$(mktemp -d "/tmp/kadenzo-$1-XXXXXX")
+  trap session_cleanup EXIT
+}
+
+require_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || fail "missing $tool (scripts/deps.sh test installs it)"
+  done
+}
+
+# A display of our own; Xvfb writes its number once it is ready.
+start_xvfb() {
+  require_tools Xvfb xdotool
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+    3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  local _
+  for _ in $(seq 200); do
+    [[ -s "$work/display" ]] && break
+    sleep 0.1
+  done
+  local number
+  number=$(head -n 1 "$work/display")
+  [[ -n "$number" ]] || fail "Xvfb did not start"
+  export DISPLAY=":$number"
+  unset WAYLAND_DISPLAY
+  export QT_QPA_PLATFORM=xcb
+  export XDG_RUNTIME_DIR="$work"
+}
+
+launch_program() {
+  local dir=$1 conf=$2
+  local -a under=("${runner[@]}")
+  if [[ -n "${KADENZO_RUNNER:-}" ]]; then
+    local -a extra
+    read -r -a extra <<<"$KADENZO_RUNNER"
+    under+=("${extra[@]}")
+  fi
+  # A driver list in the environment would win over the configuration file.
+  (cd "$dir" && unset ALSOFT_DRIVERS && ALSOFT_CONF="$conf" exec "${under[@]}" "$program") \
+    >>"$work/program.log" 2>&1 &
+  program_pid=$!
+}
+
+wait_window() {
+  timeout "$(scaled 60)" xdotool search --sync --all --onlyvisible --pid "$program_pid" \
+    --name "$window_title" | head -n 1 || fail "the drum pad window did not appear"
+}
+
+wait_program_end() {
+  local expected=${1:-0} status=0 limit
+  limit=$(scaled 15)
+  local started=$SECONDS
+  while kill -0 "$program_pid" 2>/dev/null; do
+    sleep 0.1
+    ((SECONDS - started <= ${limit%.*})) || fail "the program did not end"
+  done
+  wait "$program_pid" || status=$?
+  program_pid=
+  ((status == expected)) || fail "the program ended with status $status"
+}
