@@ -9,10 +9,11 @@
 # drum box reached with Tab. A screenshot of the window is left in the build
 # folder (drum-pad-e2e.png) for a person to look at.
 #
-# Usage: drum-pad-e2e.sh KADENZO_EXECUTABLE SOURCE_DIR SCREENSHOT_PATH
+# Usage: drum-pad-e2e.sh KADENZO_EXECUTABLE SOURCE_DIR [SCREENSHOT_PATH]
+# KEEP_E2E=1 keeps the working folder (logs, output WAVE files) for a look.
 set -euo pipefail
 
-program=$1
+program=$(realpath "$1")
 source_dir=$2
 screenshot=${3:-}
 
@@ -30,7 +31,7 @@ cleanup() {
   [[ -n "$program_pid" ]] && kill -KILL "$program_pid" 2>/dev/null || true
   [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
-  rm -rf "$work"
+  if [[ -n "${KEEP_E2E:-}" ]]; then echo "kept $work" >&2; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
 
@@ -53,6 +54,10 @@ export DISPLAY=":$display_number"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work"
+# Under the sanitizer build: the X11 libraries' own reports are not ours.
+if [[ -n "${ASAN_OPTIONS:-}" ]]; then
+  export ASAN_OPTIONS="$ASAN_OPTIONS:suppressions=$source_dir/tests/ui/e2e/asan-x11.supp"
+fi
 
 sample="$source_dir/res/waves/wave300.wav" # sound 0
 sample_seconds=$(soxi -D "$sample")
