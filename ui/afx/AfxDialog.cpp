@@ -68,7 +68,7 @@ int AfxMulDiv(int value, int numerator, int denominator) {
 
 CDialogWindow::CDialogWindow(CDialog* pDialog, const SDialogTemplate& dialogTemplate,
                              QWidget* pOwner, const QFont& font)
-    : QWidget(pOwner), m_pDialog(pDialog), m_pTemplate(&dialogTemplate) {
+    : QWidget(pOwner), m_pDialog(pDialog) {
     Qt::WindowFlags flags = (pOwner ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint |
                             Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     if (dialogTemplate.m_style & WS_SYSMENU)

@@ -136,8 +136,6 @@ public:
     // for the font actually used; the vertical one as Windows has it.
     int DialogToPixelsX(int units) const;
     int DialogToPixelsY(int units) const;
-    int UnitX4() const { return m_unitX4; }
-    int BaseY() const { return m_baseY; }
 
 protected:
     bool event(QEvent* event) override;
@@ -152,7 +150,6 @@ private:
     void PlaceControl(const SDialogItem& item, QWidget* pControl);
 
     CDialog* m_pDialog;
-    const SDialogTemplate* m_pTemplate;
     int m_unitX4 = 0;
     int m_baseY = 0;
     bool m_live = true;
