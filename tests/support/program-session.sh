@@ -71,6 +71,9 @@ start_xvfb() {
 
 launch_program() {
   local dir=$1 conf=$2
+  # The program starts in another folder.
+  [[ "$program" == /* ]] || program="$PWD/$program"
+  [[ "$conf" == /* ]] || conf="$PWD/$conf"
   local -a under=("${runner[@]}")
   if [[ -n "${KADENZO_RUNNER:-}" ]]; then
     local -a extra
@@ -84,8 +87,19 @@ launch_program() {
 }
 
 wait_window() {
-  timeout "$(scaled 60)" xdotool search --sync --all --onlyvisible --pid "$program_pid" \
-    --name "$window_title" | head -n 1 || fail "the drum pad window did not appear"
+  local limit found started=$SECONDS
+  limit=$(scaled 60)
+  while :; do
+    found=$(xdotool search --all --onlyvisible --pid "$program_pid" --name "$window_title" \
+      2>/dev/null | head -n 1 || true)
+    if [[ -n "$found" ]]; then
+      echo "$found"
+      return 0
+    fi
+    kill -0 "$program_pid" 2>/dev/null || fail "the program ended before its window showed"
+    ((SECONDS - started <= ${limit%.*})) || fail "the drum pad window did not appear"
+    sleep 0.1
+  done
 }
 
 wait_program_end() {
