@@ -13,7 +13,7 @@
 # KADENZO_RUNNER, when set, is a command (with its arguments) the program runs
 # under, such as valgrind; the array `runner` set by the caller comes before it
 # (setpriv to drop privileges, say). KADENZO_TIME_SCALE (default 1) stretches
-# every wait for such slow runs.
+# every wait for such slow runs. KADENZO_KEEP_WORK=1 keeps the work folder for a look.
 
 window_title="Orvan's Drums for Windows"
 work=
@@ -34,7 +34,11 @@ session_cleanup() {
   [[ -n "$program_pid" ]] && kill -KILL "$program_pid" 2>/dev/null || true
   [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
-  [[ -n "$work" ]] && rm -rf "$work"
+  if [[ -n "${KADENZO_KEEP_WORK:-}" ]]; then
+    echo "work folder kept: $work" >&2
+  elif [[ -n "$work" ]]; then
+    rm -rf "$work"
+  fi
 }
 
 session_begin() {

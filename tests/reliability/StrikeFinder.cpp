@@ -1,0 +1,181 @@
+// Finds the strikes in a recording of the program's output (OpenAL Soft's wave
+// writer) and tells which of the 28 built-in sounds each one is, by correlating
+// the start of every strike with the start of every sound.
+//
+// Usage: strike_finder OUTPUT.wav
+// Prints one line per strike: its time in seconds, the sound (0 to 27), the
+// correlation with that sound (1 is a perfect match) and with the next best.
+// Strikes must stand apart by a short silence; sounds may not overlap.
+#include "Resources.h"
+#include "WaveImage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kSoundCount = 28;
+constexpr int kFirstWaveId = 300;
+// Below this a sample counts as silence (full scale is 1).
+constexpr float kSilence = 0.01f;
+// The silence that must come before a strike.
+constexpr double kGapSeconds = 0.08;
+// The stretch of each strike compared, and how far around the detected onset
+// the match is looked for (the onset is found where the sound first rises above
+// the silence, a little after its true start).
+constexpr double kWindowSeconds = 0.04;
+constexpr double kEarlySeconds = 0.01;
+constexpr double kLateSeconds = 0.002;
+
+struct SAudio {
+    std::vector<float> m_samples; // channels summed
+    double m_rate = 0;
+};
+
+uint16_t Le16(const unsigned char* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+uint32_t Le32(const unsigned char* p) {
+    return static_cast<uint32_t>(Le16(p)) | static_cast<uint32_t>(Le16(p + 2)) << 16;
+}
+
+// 16-bit integer or 32-bit float PCM, plain or in the extensible format block.
+bool Decode(const unsigned char* image, uint32_t length, SAudio* pAudio) {
+    const unsigned char* pFormat = nullptr;
+    const unsigned char* pData = nullptr;
+    uint32_t dataLength = 0;
+    if (!ParseWaveImage(image, length, &pFormat, &pData, &dataLength))
+        return false;
+    // A writer that never went back to fill in the data size: take the rest.
+    const uint32_t rest = static_cast<uint32_t>(image + length - pData);
+    if (dataLength == 0 || dataLength > rest)
+        dataLength = rest;
+    uint16_t tag = Le16(pFormat);
+    const uint16_t channels = Le16(pFormat + 2);
+    const uint32_t rate = Le32(pFormat + 4);
+    const uint16_t blockAlign = Le16(pFormat + 12);
+    const uint16_t bits = Le16(pFormat + 14);
+    if (tag == 0xFFFE)
+        tag = Le16(pFormat + 24); // the sub-format's first two bytes
+    if (channels == 0 || rate == 0 || blockAlign != channels * bits / 8)
+        return false;
+    const bool isFloat = tag == 3 && bits == 32;
+    if (!isFloat && !(tag == 1 && bits == 16))
+        return false;
+    const uint32_t frames = dataLength / blockAlign;
+    pAudio->m_rate = rate;
+    pAudio->m_samples.assign(frames, 0.0f);
+    for (uint32_t frame = 0; frame < frames; ++frame) {
+        float sum = 0;
+        for (uint16_t channel = 0; channel < channels; ++channel) {
+            const unsigned char* p = pData + frame * blockAlign + channel * bits / 8;
+            if (isFloat) {
+                const uint32_t word = Le32(p);
+                float value;
+                std::memcpy(&value, &word, sizeof value);
+                sum += value;
+            } else {
+                sum += static_cast<int16_t>(Le16(p)) / 32768.0f;
+            }
+        }
+        pAudio->m_samples[frame] = sum;
+    }
+    return true;
+}
+
+// Linear interpolation to another rate, as the mixer's default resampler does.
+std::vector<float> Resample(const SAudio& audio, double rate, size_t count) {
+    std::vector<float> out(count, 0.0f);
+    const double step = audio.m_rate / rate;
+    for (size_t i = 0; i < count; ++i) {
+        const double position = i * step;
+        const size_t index = static_cast<size_t>(position);
+        if (index + 1 >= audio.m_samples.size())
+            break;
+        const double fraction = position - index;
+        out[i] = static_cast<float>(audio.m_samples[index] * (1 - fraction) +
+                                    audio.m_samples[index + 1] * fraction);
+    }
+    return out;
+}
+
+double Correlation(const float* a, const std::vector<float>& b) {
+    double ab = 0, aa = 0, bb = 0;
+    for (size_t i = 0; i < b.size(); ++i) {
+        ab += a[i] * b[i];
+        aa += a[i] * a[i];
+        bb += b[i] * b[i];
+    }
+    return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: strike_finder OUTPUT.wav\n");
+        return 2;
+    }
+    std::ifstream in(argv[1], std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                           std::istreambuf_iterator<char>());
+    SAudio output;
+    if (bytes.empty() || !Decode(bytes.data(), static_cast<uint32_t>(bytes.size()), &output)) {
+        std::fprintf(stderr, "%s: no PCM WAVE file\n", argv[1]);
+        return 2;
+    }
+    const double rate = output.m_rate;
+    const size_t window = static_cast<size_t>(kWindowSeconds * rate);
+    std::vector<std::vector<float>> starts(kSoundCount);
+    for (int sound = 0; sound < kSoundCount; ++sound) {
+        SResourceImage image;
+        SAudio audio;
+        if (!FindResourceImage(kResTypeWave, kFirstWaveId + sound, &image) ||
+            !Decode(image.m_pData, image.m_length, &audio)) {
+            std::fprintf(stderr, "built-in sound %d cannot be read\n", sound);
+            return 2;
+        }
+        starts[sound] = Resample(audio, rate, window);
+    }
+
+    const std::vector<float>& x = output.m_samples;
+    const size_t gap = static_cast<size_t>(kGapSeconds * rate);
+    const size_t early = static_cast<size_t>(kEarlySeconds * rate);
+    const size_t late = static_cast<size_t>(kLateSeconds * rate);
+    size_t quiet = gap; // the recording starts as if after a silence
+    for (size_t i = 0; i < x.size(); ++i) {
+        if (std::fabs(x[i]) <= kSilence) {
+            ++quiet;
+            continue;
+        }
+        const bool onset = quiet >= gap;
+        quiet = 0;
+        if (!onset)
+            continue;
+        double best = -1, second = -1;
+        int bestSound = -1;
+        for (int sound = 0; sound < kSoundCount; ++sound) {
+            double score = -1;
+            const size_t first = i > early ? i - early : 0;
+            for (size_t s = first; s <= i + late && s + window <= x.size(); ++s)
+                score = std::max(score, Correlation(&x[s], starts[sound]));
+            if (score > best) {
+                second = best;
+                best = score;
+                bestSound = sound;
+            } else if (score > second) {
+                second = score;
+            }
+        }
+        std::printf("%.3f %d %.3f %.3f\n", i / rate, bestSound, best, second);
+    }
+    return 0;
+}
