@@ -39,6 +39,37 @@ constexpr SDialogItem kAboutItems[] = {
     {IDC_STATIC, EControlKind::Icon, "", 7, 7, 21, 20, 0, 0, IDR_MAINFRAME},
 };
 
+constexpr SDialogItem kKeyDefItems[] = {
+    {IDOK, EControlKind::PushButton, "Set Key && Exit", 167, 109, 50, 14,
+     BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 0},
+    {IDCANCEL, EControlKind::PushButton, "Exit", 112, 109, 50, 14, WS_TABSTOP, 0, 0},
+    {IDC_STATIC, EControlKind::Static,
+     "To set a key, Click the box that's next to \"The Key:\" text, and hit a key. "
+     "Then select the sound from the right, and press \"Set Key && Exit\".",
+     20, 7, 183, 26, SS_LEFT | WS_GROUP, 0, 0},
+    {IDC_STATIC, EControlKind::Static, "Sounds", 97, 39, 25, 8, SS_LEFT | WS_GROUP, 0, 0},
+    {IDC_STATIC, EControlKind::Static, "The Key:", 7, 39, 30, 8, SS_LEFT | WS_GROUP, 0, 0},
+    {IDC_KEY_BOX, EControlKind::ListView, "", 40, 36, 54, 13,
+     LVS_LIST | LVS_NOSCROLL | WS_BORDER | WS_TABSTOP, 0, 0},
+    // Never LBS_SORT: entry i is sound i.
+    {IDC_SOUND_LIST, EControlKind::ListBox, "", 127, 36, 90, 64,
+     LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 0, 0},
+    {IDC_STATIC, EControlKind::Static, "The box ^", 43, 51, 33, 8, SS_LEFT | WS_GROUP, 0, 0},
+    {IDC_STATIC, EControlKind::Static,
+     "To rename a drum sound,  Double-Click it on the list that's on the right. "
+     "After done changing the names, press \"Save Drums Set\".",
+     7, 62, 92, 43, SS_LEFT | WS_GROUP, 0, 0},
+    {IDC_SAVE_SET, EControlKind::PushButton, "Save Drums Set", 7, 109, 58, 14, WS_TABSTOP, 0, 0},
+};
+
+constexpr SDialogItem kSoundNameItems[] = {
+    {IDOK, EControlKind::PushButton, "OK", 129, 38, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 0},
+    {IDCANCEL, EControlKind::PushButton, "Cancel", 77, 38, 50, 14, WS_TABSTOP, 0, 0},
+    {IDC_SOUND_NAME, EControlKind::Edit, "", 27, 7, 131, 14,
+     ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 0},
+    {IDC_ERROR_TEXT, EControlKind::Static, "Error Desc.", 7, 25, 172, 8, SS_LEFT | WS_GROUP, 0, 0},
+};
+
 constexpr SDialogTemplate kTemplates[] = {
     {IDD_DRUMPAD, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME,
      WS_EX_APPWINDOW, 323, 234, "Orvan's Drums for Windows", "MS Sans Serif", 8,
@@ -46,6 +77,12 @@ constexpr SDialogTemplate kTemplates[] = {
     {IDD_ABOUTBOX, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 186, 126,
      "About Kadenzo", "MS Sans Serif", 8,
      kAboutItems, int(sizeof kAboutItems / sizeof kAboutItems[0])},
+    {IDD_KEYDEF, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 224, 130,
+     "Add Key Definition / Rename Sounds", "MS Sans Serif", 8,
+     kKeyDefItems, int(sizeof kKeyDefItems / sizeof kKeyDefItems[0])},
+    {IDD_SOUNDNAME, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 186, 58,
+     "Set New Name For A Sound ", "MS Sans Serif", 8,
+     kSoundNameItems, int(sizeof kSoundNameItems / sizeof kSoundNameItems[0])},
 };
 // clang-format on
 

@@ -2,6 +2,7 @@
 
 #include "AboutDlg.h"
 #include "DirectSound.h"
+#include "KeyDefDlg.h"
 #include "KeyNames.h"
 #include "Resources.h"
 
@@ -44,6 +45,7 @@ ON_WM_QUERYDRAGICON()
 ON_WM_KEYDOWN()
 ON_NOTIFY(NM_RCLICK, IDC_KEY_LIST, OnRClickKeyList)
 ON_NOTIFY(LVN_KEYDOWN, IDC_DRUM_BOX, OnKeyDownDrumBox)
+ON_NOTIFY(NM_DBLCLK, IDC_KEY_LIST, OnDblClkKeyList)
 ON_NOTIFY(NM_KILLFOCUS, IDC_DRUM_BOX, OnKillFocusDrumBox)
 ON_NOTIFY(NM_SETFOCUS, IDC_DRUM_BOX, OnSetFocusDrumBox)
 ON_WM_ENDSESSION()
@@ -137,6 +139,25 @@ void CDrumPadDlg::OnKeyDownDrumBox(NMHDR* pNMHDR, LRESULT* pResult) {
     m_lastStroke = KeyName(code);
     UpdateData(FALSE);
     m_kit.PlayKey(code);
+    *pResult = 0;
+}
+
+void CDrumPadDlg::OnDblClkKeyList(NMHDR* /*pNMHDR*/, LRESULT* pResult) {
+    // Wherever the double-click lands, on a row or below them.
+    CKeyDefDlg dlg;
+    dlg.m_pNames = m_kit.m_names;
+    dlg.m_count = kSoundCount;
+    dlg.m_sound = m_lastSound;
+    dlg.m_pKit = &m_kit;
+    if (dlg.DoModal() == IDOK) {
+        // Without a captured key the kit binds nothing, yet the sound chosen
+        // is remembered all the same.
+        m_kit.Assign(dlg.m_key, dlg.m_sound);
+        m_kit.FillKeyList(m_keyList);
+        m_lastSound = dlg.m_sound;
+    }
+    // Any other ending changes nothing here, not even the list: names stored
+    // by "Save Drums Set" show at the next refill.
     *pResult = 0;
 }
 

@@ -34,6 +34,7 @@ protected:
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnRClickKeyList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnKeyDownDrumBox(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnDblClkKeyList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnKillFocusDrumBox(NMHDR* pNMHDR, LRESULT* pResult);
     void OnSetFocusDrumBox(NMHDR* pNMHDR, LRESULT* pResult);
     void OnEndSession(BOOL bEnding);
