@@ -3,6 +3,7 @@
 #include "UiTestSupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -323,6 +324,25 @@ TEST_F(DialogLayer, EditBoxCarriesBytesBothWaysAndStoresTypedTextAsUtf8) {
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(m_dlg.m_name, "Caf\xE9 \xC3\xA9t\xC3\xA9");
+}
+
+// Qt's line edit would keep them; a name with a line break would not be one line.
+TEST_F(DialogLayer, EditBoxTurnsPastedAndTypedLineBreaksIntoBlanks) {
+    m_dlg.m_name = "Kick";
+    const INT_PTR result = RunModal(m_dlg, [&] {
+        auto* pEdit = qobject_cast<QLineEdit*>(Item(kIdName));
+        Focus(kIdName);
+        pEdit->end(false);
+        QApplication::clipboard()->setText(QStringLiteral(" Big\nBoom\r\nRoom\r"));
+        PressKey(Qt::Key_V, 47, Qt::ControlModifier);
+        EXPECT_EQ(pEdit->text(), QStringLiteral("Kick Big Boom Room "));
+        EXPECT_EQ(pEdit->cursorPosition(), pEdit->text().size());
+        pEdit->home(false);
+        PressKey(Qt::Key_unknown, 0, Qt::NoModifier, QString::fromUtf16(u"1\u2029"));
+        PressKey(Qt::Key_Return, 28);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(m_dlg.m_name, "1 Kick Big Boom Room ");
 }
 
 TEST_F(DialogLayer, NestedDialogIsOwnedCentredAndEndsOnItsOwn) {

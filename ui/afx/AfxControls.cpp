@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QValidator>
 
 // ---------------------------------------------------------------------------
 // Keys.
@@ -188,9 +189,44 @@ std::string CButtonWidget::TextBytes() const {
 // ---------------------------------------------------------------------------
 // Edit box
 
+namespace {
+
+// Qt's line edit keeps the line breaks of text pasted, dropped or committed by
+// an input method, where a one-line edit box of Windows holds one line. Each
+// line break (CR LF counts as one) becomes a blank, as the drum set file
+// turns them, so that the words on either side stay apart.
+class COneLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        QString line;
+        line.reserve(input.size());
+        int newPos = pos;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            const char16_t c = input.at(i).unicode();
+            if (c == u'\r' && i + 1 < input.size() && input.at(i + 1) == u'\n') {
+                if (i < pos)
+                    --newPos;
+                continue;
+            }
+            const bool lineBreak =
+                c == u'\n' || c == u'\r' || c == 0x0085 || c == 0x2028 || c == 0x2029;
+            line.append(lineBreak ? QChar(u' ') : input.at(i));
+        }
+        if (line != input) {
+            input = line;
+            pos = newPos;
+        }
+        return Acceptable;
+    }
+};
+
+} // namespace
+
 CEditWidget::CEditWidget(CDialogWindow* pWindow, const SDialogItem& item)
     : QLineEdit(pWindow), IAfxControl(pWindow, item) {
     setFrame((item.m_style & WS_BORDER) != 0);
+    setValidator(new COneLineValidator(this));
 }
 
 void CEditWidget::SetTextBytes(const std::string& text) {
