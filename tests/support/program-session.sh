@@ -15,6 +15,7 @@
 # (setpriv to drop privileges, say). KADENZO_TIME_SCALE (default 1) stretches
 # every wait for such slow runs. KADENZO_KEEP_WORK=1 keeps the work folder for a look.
 
+session_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 window_title="Orvan's Drums for Windows"
 work=
 xvfb_pid=
@@ -71,6 +72,13 @@ start_xvfb() {
   unset WAYLAND_DISPLAY
   export QT_QPA_PLATFORM=xcb
   export XDG_RUNTIME_DIR="$work"
+  # Under the sanitizer build: the X11 libraries' own reports are not ours. A
+  # copy, so that a program run as another user can read it.
+  if [[ -n "${ASAN_OPTIONS:-}" ]]; then
+    cp "$session_dir/../ui/e2e/asan-x11.supp" "$work/asan-x11.supp"
+    chmod a+r "$work/asan-x11.supp"
+    export ASAN_OPTIONS="$ASAN_OPTIONS:suppressions=$work/asan-x11.supp"
+  fi
 }
 
 launch_program() {

@@ -17,47 +17,12 @@ program=$(realpath "$1")
 source_dir=$2
 screenshot=${3:-}
 
-for tool in Xvfb xdotool sox soxi; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "missing $tool (scripts/deps.sh test installs it)" >&2
-    exit 1
-  fi
-done
-
-work=$(mktemp -d /tmp/kadenzo-e2e-XXXXXX)
-xvfb_pid=
-program_pid=
-cleanup() {
-  [[ -n "$program_pid" ]] && kill -KILL "$program_pid" 2>/dev/null || true
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  if [[ -n "${KEEP_E2E:-}" ]]; then echo "kept $work" >&2; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# A display of our own; Xvfb writes its number once it is ready.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
-  3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 200); do
-  [[ -s "$work/display" ]] && break
-  sleep 0.1
-done
-display_number=$(head -n 1 "$work/display")
-[[ -n "$display_number" ]] || fail "Xvfb did not start"
-export DISPLAY=":$display_number"
-unset WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
-export XDG_RUNTIME_DIR="$work"
-# Under the sanitizer build: the X11 libraries' own reports are not ours.
-if [[ -n "${ASAN_OPTIONS:-}" ]]; then
-  export ASAN_OPTIONS="$ASAN_OPTIONS:suppressions=$source_dir/tests/ui/e2e/asan-x11.supp"
-fi
+# Xvfb, the program's start and end: shared with the other runs of the real program.
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/program-session.sh"
+[[ -n "${KEEP_E2E:-}" ]] && export KADENZO_KEEP_WORK=1
+require_tools Xvfb xdotool sox soxi
+session_begin e2e
+start_xvfb
 
 sample="$source_dir/res/waves/wave300.wav" # sound 0
 sample_seconds=$(soxi -D "$sample")
@@ -80,26 +45,13 @@ write_drum_set() {
 start_program() {
   local wave=$1
   printf '[general]\ndrivers=wave\n[wave]\nfile=%s\n' "$wave" >"$work/alsoft.conf"
-  (cd "$work" && ALSOFT_CONF="$work/alsoft.conf" exec "$program") >"$work/program.log" 2>&1 &
-  program_pid=$!
-  window=$(timeout 60 xdotool search --sync --name "Orvan's Drums for Windows" | head -n 1) ||
-    fail "the drum pad window did not appear"
+  launch_program "$work" "$work/alsoft.conf"
+  window=$(wait_window)
   xdotool windowfocus --sync "$window"
   sleep 0.3
   # The key list has the focus at start; Tab moves it to the drum box.
   xdotool key Tab
   sleep 0.3
-}
-
-wait_program_end() {
-  local waited=0
-  while kill -0 "$program_pid" 2>/dev/null; do
-    sleep 0.1
-    waited=$((waited + 1))
-    ((waited < 150)) || fail "the program did not end"
-  done
-  wait "$program_pid" || fail "the program ended with status $?"
-  program_pid=
 }
 
 rewritten() {
