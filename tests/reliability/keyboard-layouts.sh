@@ -38,6 +38,10 @@ write_drum_set() {
   } >"$1"
 }
 
+same_picture() {
+  [[ $(compare -metric AE "$1" "$2" null: 2>&1 || true) == 0 ]]
+}
+
 play_layout() {
   local layout=$1 window i
   setxkbmap -layout "$layout" || fail "setxkbmap $layout"
@@ -51,11 +55,21 @@ play_layout() {
   sleep 0.3
   xdotool key Tab # from the key list to the drum box
   sleep 0.3
+  local previous="$work/$layout-before.png" picture tries
+  import -window "$window" "$previous"
   for i in "${!keys[@]}"; do
     xdotool key "${keys[i]}"
-    sleep 0.25
-    import -window "$window" "$work/$layout-$i.png"
-    sleep 0.45
+    # The stroke has been handled once the window shows something new.
+    picture="$work/$layout-$i.png"
+    for tries in $(seq 40); do
+      sleep 0.1
+      import -window "$window" "$picture"
+      same_picture "$picture" "$previous" || break
+    done
+    sleep 0.1
+    import -window "$window" "$picture"
+    previous=$picture
+    sleep 0.5
   done
   xdotool key Escape
   wait_program_end 0
@@ -76,9 +90,6 @@ for layout in us fr de; do
   echo "ok: $layout: every key played its bound sound"
 done
 
-same_picture() {
-  [[ $(compare -metric AE "$1" "$2" null: 2>&1 || true) == 0 ]]
-}
 for i in "${!keys[@]}"; do
   # Each key shows something of its own, or the comparison proves nothing.
   if ((i > 0)); then
