@@ -613,7 +613,7 @@ int WaveProbe(const char* figuresPath, const char* wavePath) {
     ALCint frequency = 0;
     alcGetIntegerv(pDevice, ALC_FREQUENCY, 1, &frequency);
 
-    constexpr int kStrikes = 24;
+    constexpr int kStrikes = 40;
     std::vector<SStrike> strikes(kStrikes);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     for (int i = 0; i < kStrikes; ++i) {
@@ -681,7 +681,7 @@ int WaveProbe(const char* figuresPath, const char* wavePath) {
            "frames per mix (clock steps)");
     const SSpread stream = SpreadOf(streamDelays);
     const SSpread wait = SpreadOf(mixWaits);
-    Figure("wave_strikes_found", double(streamDelays.size()), "of 24 strikes found in the output");
+    Figure("wave_strikes_found", double(streamDelays.size()), "of 40 strikes found in the output");
     Figure("wave_sample_onset_frames", sampleOnset, "frames of lead-in in the sample itself");
     Figure("wave_stream_delay_ms", stream.m_median,
            "ms strike clock -> first frame in output (median)");
