@@ -6,7 +6,8 @@
 #   session_begin NAME           work folder $work; everything started is ended at exit
 #   start_xvfb                   DISPLAY set to a fresh Xvfb
 #   launch_program DIR CONF      $program started in DIR with ALSOFT_CONF=CONF; $program_pid
-#   wait_window                  prints the id of the program's visible drum pad window
+#   wait_window [TITLE]          prints the id of the program's visible window of that title
+#                                (a regular expression; the drum pad window's by default)
 #   wait_program_end [STATUS]    waits for the end; fails unless it exits with STATUS (0)
 #   scaled SECONDS               SECONDS times KADENZO_TIME_SCALE
 #
@@ -99,17 +100,17 @@ launch_program() {
 }
 
 wait_window() {
-  local limit found started=$SECONDS
+  local title=${1:-$window_title} limit found started=$SECONDS
   limit=$(scaled 60)
   while :; do
-    found=$(xdotool search --all --onlyvisible --pid "$program_pid" --name "$window_title" \
+    found=$(xdotool search --all --onlyvisible --pid "$program_pid" --name "$title" \
       2>/dev/null | head -n 1 || true)
     if [[ -n "$found" ]]; then
       echo "$found"
       return 0
     fi
     kill -0 "$program_pid" 2>/dev/null || fail "the program ended before its window showed"
-    ((SECONDS - started <= ${limit%.*})) || fail "the drum pad window did not appear"
+    ((SECONDS - started <= ${limit%.*})) || fail "the window \"$title\" did not appear"
     sleep 0.1
   done
 }

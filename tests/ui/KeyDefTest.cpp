@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <ostream>
 
 namespace {
 
@@ -258,6 +259,14 @@ TEST_F(KeyDef, SetKeyAndExitBindsTheLastKeyToTheChosenSoundAndTheNextOpeningPres
                          QStringLiteral("j"));
             EXPECT_EQ(dlg.m_keyBox.GetItemCount(), 1);
             EXPECT_EQ(KeyBoxText(dlg), "J");
+            // The name shows whole: the one row is not scrolled away.
+            {
+                QTreeWidget* pBox = KeyBox(dlg);
+                const QRect row = pBox->visualItemRect(pBox->topLevelItem(0));
+                const int textHeight = pBox->fontMetrics().height();
+                EXPECT_GE(row.top() + (row.height() - textHeight) / 2, 0);
+                EXPECT_LE(row.top() + (row.height() + textHeight) / 2, pBox->viewport()->height());
+            }
             EXPECT_EQ(dlg.m_key, 36);
             EXPECT_EQ(Plays(), 0);
 
@@ -547,6 +556,10 @@ struct SBlankCase {
     QString m_text;
     bool m_pasted;
 };
+
+void PrintTo(const SBlankCase& blank, std::ostream* pOut) {
+    *pOut << blank.m_label;
+}
 
 class SoundNameBlank : public SoundName, public testing::WithParamInterface<SBlankCase> {};
 
