@@ -4,9 +4,10 @@
 #   1. start in a folder with no "drums.set"; double-click the key list; click
 #      the key box and press J; click a sound (it plays); double-click it and,
 #      in the sound name dialog, first try a blank name (refused with the error
-#      line), then type a new one; "Save Drums Set"; "Set Key && Exit"; click
+#      line), then type a new one with a letter beyond ASCII; "Save Drums Set";
+#      "Set Key && Exit"; click
 #      the drum box and press J: the chosen sound is in the output, and after
-#      Esc "drums.set" holds the binding and the new name;
+#      Esc "drums.set" holds the binding and the new name, in UTF-8;
 #   2. start again in the same folder: J plays the same sound, and "drums.set"
 #      comes out as it went in.
 # The strikes in each output are told apart by the strike finder. Screenshots of
@@ -30,7 +31,7 @@ start_xvfb
 
 keydef_title="Add Key Definition / Rename Sounds"
 name_title="Set New Name For A Sound "
-new_name="Big Boom"
+new_name="Big Boom é" # this file is UTF-8, as the name must be stored
 
 shot() {
   [[ -n "$shots" ]] && command -v import >/dev/null || return 0
