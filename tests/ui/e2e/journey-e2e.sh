@@ -5,9 +5,9 @@
 #      the key box and press J; click a sound (it plays); double-click it and,
 #      in the sound name dialog, first try a blank name (refused with the error
 #      line), then type a new one with a letter beyond ASCII; "Save Drums Set";
-#      "Set Key && Exit"; click
-#      the drum box and press J: the chosen sound is in the output, and after
-#      Esc "drums.set" holds the binding and the new name, in UTF-8;
+#      "Set Key && Exit"; click the drum box and press J: the chosen sound is in
+#      the output, and after Esc "drums.set" holds the binding and the new name,
+#      in UTF-8;
 #   2. start again in the same folder: J plays the same sound, and "drums.set"
 #      comes out as it went in.
 # The strikes in each output are told apart by the strike finder. Screenshots of
