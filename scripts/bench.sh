@@ -75,30 +75,33 @@ done
 
 # ---------------------------------------------------------------------------
 # Start-up: from the start of the real program to its drum pad window mapped on
-# an X display, and its peak resident memory once the window shows.
+# an X display, and its peak resident memory once the window shows. The moment
+# of mapping is read from outside, in Qt's own log of the X events it receives
+# (the XCB_MAP_NOTIFY of the window), stamped to the millisecond.
 
 start_xvfb
 printf '[general]\ndrivers = null\n' >"$work/null.conf"
+export TZ=UTC QT_LOGGING_RULES="qt.qpa.events=true"
+export QT_MESSAGE_PATTERN="%{time yyyy-MM-dd HH:mm:ss.zzz} %{category} %{message}"
 
 # One start of the program in the setting's folder: appends its figures to
 # $work/SETTING.starts.
 measure_startup() {
-  local setting=$1 run=$2 dir_var="${1}_dir" t0 t1 hwm
+  local setting=$1 run=$2 dir_var="${1}_dir" t0 mapped hwm
   program="${!dir_var}/kadenzo"
   mkdir -p "$work/start-$setting-$run"
+  : >"$work/program.log"
   t0=$EPOCHREALTIME
   launch_program "$work/start-$setting-$run" "$work/null.conf"
-  # xdotool as fast as it runs: each look costs it a few milliseconds.
-  until xdotool search --all --onlyvisible --pid "$program_pid" --name "$window_title" \
-    >/dev/null 2>&1; do
-    kill -0 "$program_pid" 2>/dev/null || fail "the program ended before its window showed"
-  done
-  t1=$EPOCHREALTIME
+  wait_window >/dev/null
   sleep 1
   hwm=$(awk '/^VmHWM:/ {print $2}' "/proc/$program_pid/status")
   kill -TERM "$program_pid"
   wait_program_end 0
-  awk -v a="$t0" -v b="$t1" -v k="$hwm" \
+  mapped=$(awk '/XCB_MAP_NOTIFY/ {print $1, $2; exit}' "$work/program.log")
+  [[ -n "$mapped" ]] || fail "no XCB_MAP_NOTIFY in Qt's log: $work/program.log"
+  mapped=$(date -u -d "$mapped" +%s.%N)
+  awk -v a="$t0" -v b="$mapped" -v k="$hwm" \
     'BEGIN {printf "startup_ms %.3f\npeak_rss_mib %.3f\n", (b - a) * 1000, k / 1024}' \
     >>"$work/$setting.starts"
 }
