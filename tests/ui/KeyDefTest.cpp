@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <optional>
 #include <ostream>
@@ -121,6 +122,8 @@ void Rename(CKeyDefDlg& dlg, int entry, const QString& name, int button = IDOK) 
     DoubleClick(SoundList(dlg)->viewport(), EntryPoint(dlg, entry));
     EXPECT_TRUE(opened) << "no sound name dialog for entry " << entry;
     EXPECT_EQ(CDialog::GetActiveModal(), &dlg);
+    EXPECT_TRUE(WaitUntil([&] { return dlg.GetWidget()->isActiveWindow(); }))
+        << "the key definition dialog did not take the activation back";
 }
 
 class KeyDef : public testing::Test {
@@ -315,10 +318,11 @@ TEST_F(KeyDef, EnterInTheKeyBoxIsSetKeyAndExitEscIsExitTabMovesOnNoneIsCaptured)
         // The row clicked stays selected: Exit does not even refill the list.
         const int rows = m_dlg->m_keyList.GetItemCount();
         OpenKeyDef(RowPoint(1), [&](CKeyDefDlg& dlg) {
+            ClickEntry(dlg, 3);
             ClickKeyBox(dlg);
             PressKey(Qt::Key_H, kKeyH, Qt::NoModifier, QStringLiteral("h"));
-            ClickEntry(dlg, 3);
             PressKey(Qt::Key_Escape, 1);
+            EXPECT_EQ(KeyBoxText(dlg), "H");
         });
         EXPECT_EQ(m_dlg->m_kit.m_keyMap[35], kNoSound);
         EXPECT_EQ(m_dlg->m_keyList.GetItemCount(), rows);
@@ -527,6 +531,37 @@ TEST_F(KeyDef, TypedNonAsciiNameIsSavedAsUtf8AndShowsTheSameAfterARestart) {
             PressKey(Qt::Key_Escape, 1);
         });
     });
+}
+
+// SIGTERM with both dialogs open ends each as with Cancel, then the program:
+// the names stored before are written, the rename in progress is not.
+TEST_F(KeyDef, TerminationSignalEndsBothDialogsAndDrumsSetKeepsTheStoredNames) {
+    ASSERT_EQ(AfxInstallTerminationHandler(), 1);
+    bool nameDialogOpen = false;
+    const INT_PTR result = RunModal(*m_dlg, [&] {
+        OpenKeyDef(RowPoint(0), [&](CKeyDefDlg& dlg) {
+            Rename(dlg, kKickSound, QStringLiteral("Boom"));
+            ClickButton(dlg, IDC_SAVE_SET);
+            ClickKeyBox(dlg);
+            PressKey(Qt::Key_J, kKeyJ, Qt::NoModifier, QStringLiteral("j"));
+            WhenActive<CSoundNameDlg>([&](CSoundNameDlg& nameDlg) {
+                nameDialogOpen = true;
+                TypeName(nameDlg, QStringLiteral("Tom"));
+                raise(SIGTERM);
+            });
+            DoubleClick(SoundList(dlg)->viewport(), EntryPoint(dlg, 3));
+            EXPECT_EQ(EntryText(dlg, 3), "Sound 3");
+        });
+        EXPECT_EQ(m_dlg->m_kit.m_keyMap[36], kNoSound);
+    });
+    EXPECT_TRUE(nameDialogOpen);
+    EXPECT_EQ(result, IDCANCEL);
+    m_dlg.reset();
+    CDrumKit reread;
+    reread.LoadSet("drums.set");
+    EXPECT_EQ(reread.m_names[kKickSound], "Boom");
+    EXPECT_EQ(reread.m_names[3], "Sound 3");
+    EXPECT_EQ(reread.m_keyMap[36], kNoSound);
 }
 
 // The sound name dialog on its own, as the key definition dialog runs it.
