@@ -83,7 +83,9 @@ void ClickEntry(CKeyDefDlg& dlg, int entry) {
 }
 void ClickKeyBox(CKeyDefDlg& dlg) {
     Click(KeyBox(dlg)->viewport(), QPoint(5, 5));
-    ASSERT_EQ(FocusWidget(), KeyBox(dlg));
+    // A window that a closing dialog hands the activation back to takes it a
+    // moment later.
+    ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == KeyBox(dlg); }));
 }
 void ClickButton(CDialog& dlg, int id) {
     QWidget* pButton = dlg.GetDlgItem(id);
