@@ -174,6 +174,7 @@ awk -v shipped="$work/shipped.fig" -v defaults="$work/defaults.fig" '
     head("Key to sound")
     row("stroke_median_ns", "stroke path, key event -> sound started (ns)", "%.0f")
     row("stroke_p99_ns", "  99th percentile (ns)", "%.0f")
+    row("stroke_max_ns", "  slowest stroke of the run (ns)", "%.0f")
     row("label_median_ns", "  of which naming + showing the key (ns)", "%.0f")
     row("label_p99_ns", "    99th percentile (ns)", "%.0f")
     row("strike_ringing_ns", "strike alone, PlayKey, voice ringing (ns)", "%.0f")
