@@ -6,6 +6,8 @@
 #include "CoreTestFiles.h"
 #include "KeyList.h"
 
+#include <AL/al.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -80,4 +82,17 @@ inline long ResidentKiB() {
         resident = -1;
     std::fclose(pFile);
     return resident < 0 ? -1 : resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// The sources of the current OpenAL context that are playing now.
+inline int PlayingSources() {
+    int playing = 0;
+    for (ALuint name = 1; name < 4096; ++name) {
+        if (!alIsSource(name))
+            continue;
+        ALint state = AL_STOPPED;
+        alGetSourcei(name, AL_SOURCE_STATE, &state);
+        playing += state == AL_PLAYING ? 1 : 0;
+    }
+    return playing;
 }

@@ -21,19 +21,6 @@ constexpr int kSettleStrokes = 1000;
 // whatever the mixer touches late, nothing that grows with the strokes.
 constexpr long kGrowthAllowedKiB = 512;
 
-// The sources of the current context that are playing now.
-int PlayingSources() {
-    int playing = 0;
-    for (ALuint name = 1; name < 4096; ++name) {
-        if (!alIsSource(name))
-            continue;
-        ALint state = AL_STOPPED;
-        alGetSourcei(name, AL_SOURCE_STATE, &state);
-        playing += state == AL_PLAYING ? 1 : 0;
-    }
-    return playing;
-}
-
 class SoakOnOpenAL : public ::testing::Test {
 protected:
     CAlsoftConfig m_config{"[general]\ndrivers = null\n"};
