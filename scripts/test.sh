@@ -36,28 +36,38 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja \
   -DCMAKE_CXX_COMPILER=clang++ -DKADENZO_FUZZ=ON -DKADENZO_SANITIZE=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build-fuzz" -j "$jobs" --target drumset_fuzz waveimage_fuzz
+# Runs one fuzzer; its output goes to build-fuzz/fuzz-<target>.log.
 fuzz() {
-  local target=$1 max_len=$2
-  local work artifacts="$root/build-fuzz/fuzz-artifacts/$target"
-  local log="$root/build-fuzz/fuzz-$target.log"
+  local target=$1 max_len=$2 work status=0
   work=$(mktemp -d)
   cp -R "$root/tests/data/fuzz/$target/." "$work/"
-  mkdir -p "$artifacts"
-  if ! "$root/build-fuzz/bin/${target}_fuzz" -max_total_time="$KADENZO_FUZZ_SECONDS" \
-      -max_len="$max_len" -timeout=10 -print_final_stats=1 \
-      -artifact_prefix="$artifacts/" "$work" >"$log" 2>&1; then
-    tail -n 60 "$log"
-    echo "$target: the failing input is in $artifacts/;" \
-      "keep it in tests/data/fuzz/$target/ once the fault is mended."
-    rm -rf "$work"
-    return 1
-  fi
-  printf '%s: ' "$target"
-  grep -E '^Done [0-9]+ runs' "$log"
+  mkdir -p "$root/build-fuzz/fuzz-artifacts/$target"
+  "$root/build-fuzz/bin/${target}_fuzz" -max_total_time="$KADENZO_FUZZ_SECONDS" \
+    -max_len="$max_len" -timeout=10 -print_final_stats=1 \
+    -artifact_prefix="$root/build-fuzz/fuzz-artifacts/$target/" "$work" \
+    >"$root/build-fuzz/fuzz-$target.log" 2>&1 || status=$?
   rm -rf "$work"
+  return "$status"
 }
-fuzz drumset 8192
-fuzz waveimage 4096
+# One fuzzer per core, both at once.
+fuzz drumset 8192 &
+drumset_pid=$!
+fuzz waveimage 4096 &
+waveimage_pid=$!
+fuzz_failed=0
+for target in drumset waveimage; do
+  pid_var="${target}_pid"
+  log="$root/build-fuzz/fuzz-$target.log"
+  if wait "${!pid_var}"; then
+    printf '%s: %s\n' "$target" "$(grep -E '^Done [0-9]+ runs' "$log")"
+  else
+    tail -n 60 "$log"
+    echo "$target: the failing input is in build-fuzz/fuzz-artifacts/$target/;" \
+      "keep it in tests/data/fuzz/$target/ once the fault is mended."
+    fuzz_failed=1
+  fi
+done
+((fuzz_failed == 0))
 
 step "Tests"
 (cd "$root/build" && ctest --output-on-failure -j "$jobs" --timeout 600)
