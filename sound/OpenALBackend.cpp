@@ -65,18 +65,20 @@ private:
     ALCcontext* m_pContext;
 };
 
-class CAlSourceHandle {
+// Owns one OpenAL source or buffer name; deletes it once, if it was ever made.
+template <void (*Gen)(ALsizei, ALuint*), void (*Delete)(ALsizei, const ALuint*)>
+class CAlNameHandle {
 public:
-    CAlSourceHandle() = default;
-    ~CAlSourceHandle() {
+    CAlNameHandle() = default;
+    ~CAlNameHandle() {
         if (m_valid)
-            alDeleteSources(1, &m_name);
+            Delete(1, &m_name);
     }
-    CAlSourceHandle(const CAlSourceHandle&) = delete;
-    CAlSourceHandle& operator=(const CAlSourceHandle&) = delete;
+    CAlNameHandle(const CAlNameHandle&) = delete;
+    CAlNameHandle& operator=(const CAlNameHandle&) = delete;
     bool Generate() {
         alGetError();
-        alGenSources(1, &m_name);
+        Gen(1, &m_name);
         m_valid = alGetError() == AL_NO_ERROR;
         return m_valid;
     }
@@ -87,27 +89,8 @@ private:
     bool m_valid = false;
 };
 
-class CAlBufferHandle {
-public:
-    CAlBufferHandle() = default;
-    ~CAlBufferHandle() {
-        if (m_valid)
-            alDeleteBuffers(1, &m_name);
-    }
-    CAlBufferHandle(const CAlBufferHandle&) = delete;
-    CAlBufferHandle& operator=(const CAlBufferHandle&) = delete;
-    bool Generate() {
-        alGetError();
-        alGenBuffers(1, &m_name);
-        m_valid = alGetError() == AL_NO_ERROR;
-        return m_valid;
-    }
-    ALuint Get() const { return m_name; }
-
-private:
-    ALuint m_name = 0;
-    bool m_valid = false;
-};
+using CAlSourceHandle = CAlNameHandle<alGenSources, alDeleteSources>;
+using CAlBufferHandle = CAlNameHandle<alGenBuffers, alDeleteBuffers>;
 
 uint16_t ReadLe16(const unsigned char* p) {
     return uint16_t(p[0] | p[1] << 8);
