@@ -14,7 +14,7 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
 fi
 
 "$root/scripts/deps.sh" run
-cmake -S "$root" -B "$root/build" -G Ninja -DKADENZO_TESTS=OFF >/dev/null
-cmake --build "$root/build"
-cmake --install "$root/build" --prefix "$root/build/stage" >/dev/null
-exec "$root/build/stage/bin/kadenzo" "$@"
+cmake -S "$root" -B "$root/build-app" -G Ninja -DKADENZO_TESTS=OFF >/dev/null
+cmake --build "$root/build-app"
+cmake --install "$root/build-app" --prefix "$root/build-app/stage" >/dev/null
+exec "$root/build-app/stage/bin/kadenzo" "$@"

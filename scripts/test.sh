@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the plain build, then
-# the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds, and runs every test: the whole suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers, then the whole
+# suite in the plain build (its counts are the last lines printed).
 # Exits non-zero on any failure. CI runs exactly this.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
