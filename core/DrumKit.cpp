@@ -27,10 +27,13 @@ CDrumKit::CDrumKit() : m_writeOnDestroy(0) {
 CDrumKit::~CDrumKit() {
     // Without Init, or when Init could not read the file, the kit holds only
     // empty names and no bindings: writing them would wipe the user's file.
-    if (m_writeOnDestroy)
-        SaveSet(kSetFileName);
+    SaveIfRead();
     // The voices go next, last element first, as members do: voice 0 of sound 0
     // is the last one and releases the shared device.
+}
+
+int CDrumKit::SaveIfRead() {
+    return m_writeOnDestroy ? SaveSet(kSetFileName) : 0;
 }
 
 void CDrumKit::Init() {

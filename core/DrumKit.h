@@ -26,6 +26,9 @@ public:
 
     int LoadSet(const char* fileName);
     int SaveSet(const char* fileName);
+    // Writes "drums.set" as destruction does: only when Init has read it.
+    // Returns what the save returned, or 0 when nothing was written.
+    int SaveIfRead();
 
     std::string m_names[kSoundCount];
     int32_t m_keyMap[kKeyMapSize];

@@ -10,8 +10,6 @@ namespace {
 
 const char kStatusIdle[] = "Click the above box before you start to drum";
 const char kStatusDrumming[] = "Hit some defined keys to make some noise!";
-// The kit reads and writes this file in the working folder.
-const char kDrumSetFile[] = "drums.set";
 
 // The sound device binds itself to the program's main window.
 HWND MainWindowHandle() {
@@ -177,6 +175,6 @@ void CDrumPadDlg::OnEndSession(BOOL bEnding) {
     // The desktop session may end the program without letting the window
     // close: the names and bindings are saved now.
     if (bEnding && IsRunning())
-        m_kit.SaveSet(kDrumSetFile);
+        m_kit.SaveIfRead();
     CDialog::OnEndSession(bEnding);
 }
