@@ -2,6 +2,8 @@
 // so every test that reaches it runs inside a folder of its own.
 #pragma once
 
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,36 +15,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
-
-// Makes a fresh folder the working folder for the scope's life, then goes back
-// and removes it.
-class CTempFolder {
-public:
-    CTempFolder() {
-        m_previous = std::filesystem::current_path();
-        char name[] = "/tmp/kadenzo-core-XXXXXX";
-        if (mkdtemp(name) == nullptr) {
-            ADD_FAILURE() << "mkdtemp failed";
-            return;
-        }
-        m_path = name;
-        std::filesystem::current_path(m_path);
-    }
-    ~CTempFolder() {
-        std::error_code error;
-        std::filesystem::current_path(m_previous, error);
-        if (!m_path.empty())
-            std::filesystem::remove_all(m_path, error);
-    }
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_previous;
-    std::filesystem::path m_path;
-};
 
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

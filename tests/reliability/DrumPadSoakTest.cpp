@@ -34,7 +34,7 @@ constexpr bool kMemoryIsOurs = true;
 class DrumPadSoak : public ::testing::Test {
 protected:
     CAlsoftConfig m_config{"[general]\ndrivers = null\n"};
-    CUiTempFolder m_folder;
+    CTempFolder m_folder;
 };
 
 TEST_F(DrumPadSoak, HundredThousandKeyEventsKeepMemoryFlat) {

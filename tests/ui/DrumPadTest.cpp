@@ -73,7 +73,7 @@ protected:
     }
     QPoint BelowRows() { return QPoint(20, KeyList()->viewport()->height() - 5); }
 
-    CUiTempFolder m_folder;
+    CTempFolder m_folder;
     CFakeSoundScope m_fake;
     std::optional<CDrumPadDlg> m_dlg;
 };

@@ -204,7 +204,7 @@ protected:
     }
 
     std::string m_names[kSoundCount];
-    CUiTempFolder m_folder;
+    CTempFolder m_folder;
     CFakeSoundScope m_fake;
     std::optional<CDrumPadDlg> m_dlg;
 };

@@ -45,24 +45,6 @@ private:
 
 } // namespace
 
-CUiTempFolder::CUiTempFolder() {
-    m_previous = std::filesystem::current_path();
-    char name[] = "/tmp/kadenzo-ui-XXXXXX";
-    if (mkdtemp(name) == nullptr) {
-        ADD_FAILURE() << "mkdtemp failed";
-        return;
-    }
-    m_path = name;
-    std::filesystem::current_path(m_path);
-}
-
-CUiTempFolder::~CUiTempFolder() {
-    std::error_code error;
-    std::filesystem::current_path(m_previous, error);
-    if (!m_path.empty())
-        std::filesystem::remove_all(m_path, error);
-}
-
 void WriteDrumSet(const std::string (&names)[kSoundCount], const SBinding* pBindings, int count) {
     int32_t keyMap[kKeyMapSize];
     for (int32_t& entry : keyMap)

@@ -5,6 +5,7 @@
 
 #include "AfxWin.h"
 #include "DrumTypes.h"
+#include "TempFolder.h"
 
 #include <QPoint>
 #include <QString>
@@ -15,21 +16,6 @@
 #include <string>
 
 class QWidget;
-
-// Makes a fresh folder the working folder for the scope's life ("drums.set"
-// lives there), then goes back and removes it.
-class CUiTempFolder {
-public:
-    CUiTempFolder();
-    ~CUiTempFolder();
-    CUiTempFolder(const CUiTempFolder&) = delete;
-    CUiTempFolder& operator=(const CUiTempFolder&) = delete;
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_previous;
-    std::filesystem::path m_path;
-};
 
 // Writes "drums.set" in the working folder with these names and bindings
 // (key code, sound) in the kit's own format.
