@@ -6,6 +6,7 @@
 // Prints one line per strike: its time in seconds, the sound (0 to 27), the
 // correlation with that sound (1 is a perfect match) and with the next best.
 // Strikes must stand apart by a short silence; sounds may not overlap.
+#include "DrumTypes.h"
 #include "Resources.h"
 #include "WaveImage.h"
 
@@ -21,8 +22,6 @@
 
 namespace {
 
-constexpr int kSoundCount = 28;
-constexpr int kFirstWaveId = 300;
 // Below this a sample counts as silence (full scale is 1).
 constexpr float kSilence = 0.01f;
 // The silence that must come before a strike.
