@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Counts every heap allocation of the calling thread, whoever makes it: the
 // program's own code, Qt, OpenAL Soft or the C++ runtime. Linking HeapCounter.cpp
 // puts a counting malloc family in front of the C library's for the whole

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Figures of the sound output on the OpenAL Soft back end: the cost of a strike,
 // the heap allocations it makes, the time to create the kit's 140 voices, and the
 // device latency OpenAL Soft reports with the shipped alsoft.conf.

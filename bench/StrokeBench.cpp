@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Figures of the road of one key stroke, on OpenAL Soft with whatever settings
 // this copy of the program finds beside itself:
 //   - Init of the kit: 140 voices from the built-in images, and the memory it takes;

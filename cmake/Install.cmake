@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installation layout and the Debian package.
 #
 #   bin/kadenzo                      the launcher: working folder, starter set, then the program

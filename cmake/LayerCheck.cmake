@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The platform-free layers must never reach the toolkit. Qt's imported targets are
 # only found inside ui/, so naming one from core/ or sound/ already fails at
 # generation time; this walk also catches Qt arriving indirectly through another

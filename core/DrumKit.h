@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drum kit: 28 sounds of five voices each, their names, and the binding of
 // keys to sounds.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DrumSetFile.h"
 
 #include "FileSystem.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The layout of the drum set file, apart from where its bytes come from or go:
 // 28 name lines, then the key-map entries of scan codes 1 to 255, each a
 // decimal number followed by one space.

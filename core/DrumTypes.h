@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Types and sizes shared by the whole program.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The few file operations the drum set file needs, behind one small interface so
 // that tests can make any single one of them fail: tests run as root, where
 // permission bits stop nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The three operations the kit needs of the window's key list, so that the kit
 // can fill it without knowing the toolkit.
 #pragma once

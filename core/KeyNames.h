@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // English names of keys by scan code, independent of the keyboard layout.
 #pragma once
 

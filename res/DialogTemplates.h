@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dialog templates, kept as plain data the way a resource compiler would
 // store them: window styles, size in dialog units, title and font, then the
 // controls in template order, which is also the tab order. Texts are in the

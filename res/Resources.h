@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lookup of the resources that the build embeds into the executable. Nothing is
 // read from disk at run time: every image lives in read-only data for the whole run.
 #pragma once

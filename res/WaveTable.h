@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shape of each built-in drum sample: what the generator must write and what
 // the tests hold the embedded images to. Sound s is resource 300 + s.
 #pragma once

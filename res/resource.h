@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Identifiers of the program's built-in resources: dialog templates, icon,
 // strings, menu commands and control ids.
 #pragma once

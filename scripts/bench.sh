@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the benchmarks in a Release build (build-bench) and prints the figures
 # of the road from key to sound: the stroke path through the drum pad window,
 # the strike alone, Init of the kit and its memory, the output latency, where a

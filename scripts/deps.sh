@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian/Ubuntu packages Kadenzo needs, only those still missing.
 #   scripts/deps.sh run    what building and running the program needs
 #   scripts/deps.sh test   that plus everything the test suite uses

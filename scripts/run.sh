@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Sets up, builds and starts Kadenzo in the per-user working folder, where
 # "drums.set" lives between runs. It installs the build into a staging folder
 # and starts that tree's launcher: the same launcher, working folder and

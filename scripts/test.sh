@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs every test: the whole suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers, then the whole
 # suite in the plain build (its counts are the last lines printed).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The small sound-device interface the voices are written against: the
 // operations, flags and status codes of a DirectSound device and its static
 // buffers. The real back end (OpenAL Soft) and the test fake both implement it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sound device over OpenAL Soft: one context on the default output device,
 // and for each static buffer one OpenAL buffer played by its own source.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One playable copy of one drum sample: a static sound buffer filled once with
 // the whole sample, rewound and started on each strike.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finds the format block and the sample data inside a WAVE image held in memory.
 #pragma once
 

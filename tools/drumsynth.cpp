@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the 28 built-in drum samples as WAVE images into a folder:  drumsynth OUTDIR
 // Every sound is synthesized here from oscillators, noise and filters (no recording is
 // involved), and the output is the same, byte for byte, on every run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Build-time generator: turns resource files into a C++ source that holds their
 // bytes and a lookup table by type and id.
 //   embed OUT.cpp TYPE ID FILE [TYPE ID FILE ...]

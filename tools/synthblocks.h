@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The building blocks of the drum synthesizer: a noise source, oscillators, filters and
 // envelopes. Everything is plain double arithmetic with no state outside the objects, so a
 // recipe renders the same samples on every run.

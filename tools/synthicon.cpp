@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws the program's icon, a snare drum with crossed sticks, and writes it as
 //   OUTDIR/kadenzo.ico       32 x 32 and 16 x 16 at 16 colours, with transparency masks
 //   OUTDIR/kadenzo.png       32 x 32 (the window icon)

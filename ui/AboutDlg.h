@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The About box, opened from the drum pad window's system menu (or F1).
 #pragma once
 

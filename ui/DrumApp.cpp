@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DrumApp.h"
 
 #include "DrumPadDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application object: runs the drum pad window for the whole run.
 #pragma once
 

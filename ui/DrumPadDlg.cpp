@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DrumPadDlg.h"
 
 #include "AboutDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drum pad window: the key list of bindings, the drum box that takes the
 // strokes, the last-stroke display and the status line. It owns the drum kit.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "KeyDefDlg.h"
 
 #include "KeyNames.h"

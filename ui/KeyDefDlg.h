@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The key definition dialog: captures one key in its key box, lets the user
 // audition and choose a sound, and renames sounds in its working copy of the
 // kit's names. Its opener binds the key to the sound after an IDOK ending.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sound name dialog: one line for a sound's new name, refused while blank.
 #pragma once
 

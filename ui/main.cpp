@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AfxWin.h"
 #include "DrumApp.h"
 

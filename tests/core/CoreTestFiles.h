@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File helpers for the core tests. The kit opens "drums.set" by its bare name,
 // so every test that reaches it runs inside a folder of its own.
 #pragma once

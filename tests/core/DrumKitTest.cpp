@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DrumKit.h"
 #include "AllocationCounter.h"
 #include "CoreTestFiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DrumSetFile.h"
 #include "CoreTestFiles.h"
 #include "DrumKit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving must never cost the user the file they had. Tests run as root, where
 // permission bits stop nothing, so every fault comes through the file-system seam.
 #include "CoreTestFiles.h"

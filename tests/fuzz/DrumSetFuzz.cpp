@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any bytes at all as "drums.set", through the kit's own load and save.
 #include "FuzzChecks.h"
 

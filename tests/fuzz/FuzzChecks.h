@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What each fuzz target demands of one input. Shared by the libFuzzer entries
 // and by the suite, which replays every kept input (the seeds and every input
 // that ever found a fault) on each run. Each returns the empty text when the

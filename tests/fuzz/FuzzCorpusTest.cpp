@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every kept input of the fuzzers, replayed by the suite in every build: the
 // seeds and each input that once found a fault, so that a fault found once
 // stays found even where no fuzzer runs.

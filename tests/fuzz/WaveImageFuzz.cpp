@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any bytes at all as a WAVE image of the length given.
 #include "FuzzChecks.h"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks an installed Kadenzo tree.
 #   check-install.sh install CMAKE BUILD_DIR STAGE     fresh install into STAGE
 #   check-install.sh tree STAGE SOURCE_DIR             every file in place and valid

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drum pad window's own stroke path on the real OpenAL Soft back end (its
 // null driver): key events by the hundred thousand into the drum box, held keys
 // among them, the window painting as it goes. Nothing may fail, and memory must

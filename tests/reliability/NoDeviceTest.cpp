@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // No sound device at all: OpenAL Soft given only a driver that does not exist,
 // with the real pauses between attempts. The kit spends one series of attempts,
 // then works silently, and the drum set file is still read and written.

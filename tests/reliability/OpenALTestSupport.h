@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers of the reliability tests that run the kit on the real OpenAL Soft back
 // end. OpenAL Soft reads its configuration once, at its first call: each test
 // program points ALSOFT_CONF at a file of its own before that.

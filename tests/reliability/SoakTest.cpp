@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A long session on the real OpenAL Soft back end (its null driver, which mixes
 // in real time and plays nowhere): every bound key, autorepeat bursts, the whole
 // kit sounding at once. Nothing may fail, and memory must stay where it was

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finds the strikes in a recording of the program's output (OpenAL Soft's wave
 // writer) and tells which of the 28 built-in sounds each one is, by correlating
 // the start of every strike with the start of every sound.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real program in working folders that fight back, run as an unprivileged
 # user (the suite runs as root, where permission bits stop nothing): a read-only
 # folder, a read-only "drums.set", a folder in its place, one the user may not

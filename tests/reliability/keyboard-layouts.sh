@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Bindings are by physical key, whatever the keyboard layout: the real program
 # under Xvfb with the X layout set to us, fr (AZERTY) and de (QWERTZ) in turn,
 # the same physical keys sent as X key codes into the drum box. Under every

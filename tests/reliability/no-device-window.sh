@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real program with no sound device to be had (OpenAL Soft given only a
 # driver that does not exist): its window shows after one series of attempts to
 # open the device, bound keys struck in the drum box stay silent and crash

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The end-to-end test of the drum pad with the real program under valgrind's
 # memcheck: the test must pass as it does without valgrind, and memcheck must
 # find no memory error and no definite leak (what system libraries do on their

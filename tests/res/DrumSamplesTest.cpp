@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The 28 drum samples as the executable carries them. The images are read here on their
 // own terms (not through the program's reader): each must hold its row of the format table,
 // and each sound must be a clean stroke, balanced against the kit and unlike the others.

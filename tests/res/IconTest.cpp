@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The icon as the executable carries it: a 32 x 32 and a 16 x 16 image at 16 colours, each
 // with a mask that leaves the drum's surroundings transparent; and the PNG of the window icon.
 #include "Resources.h"

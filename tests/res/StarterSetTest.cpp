@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The starter "drums.set" that a first run copies into the working folder: it must be in the
 // file's exact layout, name every sound, reach every sound from the keyboard, and load into
 // the kit as written.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs a generator into an empty folder and checks that it writes exactly the committed
 # files, byte for byte, and nothing else.
 #   reproduce.sh GENERATOR OUTDIR COMMITTEDDIR FILE...

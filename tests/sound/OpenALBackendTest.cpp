@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenAL Soft back end, played into OpenAL Soft's wave file writer and
 // checked by what the written file holds. The writer runs in real time on its
 // own thread; the tests sleep only to place strikes apart, and find where each

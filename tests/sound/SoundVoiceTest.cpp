@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SoundVoice.h"
 #include "AllocationCounter.h"
 #include "FakeDirectSound.h"

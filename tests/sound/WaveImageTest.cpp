@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WaveImage.h"
 #include "Resources.h"
 #include "WaveTable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Counts C++ heap allocations, to show that a code path allocates nothing.
 // Linking the `alloc_counter` library replaces the global operator new of the
 // whole test program with one that counts while a counter is alive on the

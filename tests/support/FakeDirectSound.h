@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scriptable stand-in for the sound device, for tests of everything that plays
 // sound. It records every call into a log allocated up front, so that a test can
 // count heap allocations while it strikes.

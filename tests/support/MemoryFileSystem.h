@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A file system held in memory, behind the same seam as the real one: for
 // fuzzing the drum set file through the kit's own load and save many thousand
 // times a second, with no disk and nothing left behind. Plain files only: no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fresh folder as the working folder for the scope's life; then the previous
 // working folder comes back and the folder is removed. The program opens
 // "drums.set" by its bare name, so every test that reaches it runs in one.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shell helpers for the tests that run the real program: a work folder removed
 # at exit, an X display of its own (Xvfb, no window manager), the program started
 # in a folder with its own OpenAL Soft configuration, and waits for its window

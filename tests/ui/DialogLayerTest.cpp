@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The toolkit layer on a dialog of its own: dialog keys, notifications, list
 // box and list view operations, data exchange, nested runs, template texts.
 #include "UiTestSupport.h"

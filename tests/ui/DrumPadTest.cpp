@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drum pad window and its About box, driven through Qt's offscreen
 // platform with key and mouse events, over the fake sound device.
 #include "AboutDlg.h"

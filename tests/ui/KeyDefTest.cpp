@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Binding keys and naming sounds: the key definition dialog opened from the
 // drum pad window's key list, and the sound name dialog opened from its sound
 // list, driven through Qt's offscreen platform over the fake sound device.

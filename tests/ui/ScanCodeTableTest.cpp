@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The kernel key code to Windows scan code table, key by key.
 #include "AfxKeys.h"
 

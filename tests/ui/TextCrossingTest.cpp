@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The crossing between the program's 8-bit texts and Qt's strings.
 #include "AfxText.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the offscreen tests of the windows: the Qt application, a
 // working folder per test, key and mouse events with native scan codes, and
 // modal runs driven from inside their own loop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The control widgets and the control classes that drive them.
 #include "AfxText.h"
 #include "AfxWidgets.h"

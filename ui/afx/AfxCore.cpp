@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Message maps, windows, menus, the application object and the program's
 // entry, with its handling of termination signals.
 #include "AfxText.h"

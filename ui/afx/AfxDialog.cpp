@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Modal dialogs from templates: the window, its keys, the window menu, and
 // the data exchange.
 #include "AfxText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Key identities as Windows reports them, from the key codes other platforms
 // give. Pure code: no toolkit, no platform headers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one crossing between the program's 8-bit texts and the toolkit's strings.
 //
 // Bytes that form valid UTF-8 (the code page of a Linux system) show as their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt widgets behind the layer's windows and controls. Internal to the
 // layer: the program's dialogs see only AfxWin.h.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Kadenzo's dialog toolkit layer: the shape of the Windows dialog framework
 // (application object, modal dialogs from templates, data exchange, message
 // maps, list view, list box and the simpler controls) over Qt 6 Widgets. It

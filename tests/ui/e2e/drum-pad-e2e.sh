@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real program under Xvfb, driven by real X key events from xdotool, with
 # OpenAL Soft's wave writer as the sound device:
 #   1. with a "drums.set" binding scan code 30 (the A key) to a sample, pressing

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The user's whole journey with the real program under Xvfb, real X events from
 # xdotool and OpenAL Soft's wave writer as the sound device:
 #   1. start in a folder with no "drums.set"; double-click the key list; click
