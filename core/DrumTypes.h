@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-using ScanCode = uint8_t;  // low byte of a key message's flags word (Windows set 1)
-using SoundIndex = int;    // 0 to kSoundCount - 1
+using ScanCode = uint8_t; // low byte of a key message's flags word (Windows set 1)
+using SoundIndex = int;   // 0 to kSoundCount - 1
 
 inline constexpr int kSoundCount = 28;
 inline constexpr int kVoicesPerSound = 5;

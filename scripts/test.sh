@@ -16,6 +16,9 @@ export QT_QPA_PLATFORM=offscreen
 
 step() { printf '\n==== %s ====\n' "$*"; }
 
+step "Lint: formatting and shell scripts"
+"$root/scripts/lint.sh"
+
 step "Build"
 cmake -S "$root" -B "$root/build" -G Ninja -DKADENZO_BENCH=ON
 cmake --build "$root/build" -j "$jobs"
@@ -52,15 +55,15 @@ fuzz() {
   return "$status"
 }
 # One fuzzer per core, both at once.
+declare -A fuzz_pid
 fuzz drumset 8192 &
-drumset_pid=$!
+fuzz_pid[drumset]=$!
 fuzz waveimage 4096 &
-waveimage_pid=$!
+fuzz_pid[waveimage]=$!
 fuzz_failed=0
 for target in drumset waveimage; do
-  pid_var="${target}_pid"
   log="$root/build-fuzz/fuzz-$target.log"
-  if wait "${!pid_var}"; then
+  if wait "${fuzz_pid[$target]}"; then
     printf '%s: %s\n' "$target" "$(grep -E '^Done [0-9]+ runs' "$log")"
   else
     tail -n 60 "$log"

@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
             out += "0";
         out += "};\n";
     }
-    out += "struct SEntry { const char* type; int id; const unsigned char* data; uint32_t length; };\n";
+    out += "struct SEntry { const char* type; int id; const unsigned char* data; uint32_t length; "
+           "};\n";
     out += "const SEntry kEntries[] = {\n";
     for (int i = 0; i < count; ++i) {
         out += "    {\"" + std::string(argv[2 + i * 3]) + "\", " + argv[2 + i * 3 + 1] + ", kRes" +

@@ -54,9 +54,9 @@ empty_set() {
 # Runs the program as nobody in folder $1 and ends it with SIGTERM once its
 # window shows. Its window must be the only one it shows.
 run_in() {
-  local dir=$1 window windows
+  local dir=$1 windows
   launch_program "$dir" "$work/alsoft.conf"
-  window=$(wait_window)
+  wait_window >/dev/null
   windows=$(xdotool search --all --onlyvisible --pid "$program_pid" --name '' | wc -l)
   ((windows == 1)) || fail "$case_name: the program shows $windows windows"
   kill -TERM "$program_pid"
@@ -68,7 +68,7 @@ same_bytes() {
 }
 
 entries() {
-  (cd "$1" && ls -A | tr '\n' ' ')
+  (cd "$1" && find . -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | tr '\n' ' ')
 }
 
 only_entries() {

@@ -14,7 +14,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../support/program-session.sh"
 
 program=$1
-source_dir=$2
+# $2, the source folder, is not needed here.
 strike_finder=$3
 require_tools setxkbmap import compare
 session_begin layouts
@@ -56,13 +56,13 @@ play_layout() {
   sleep 0.3
   xdotool key Tab # from the key list to the drum box
   sleep 0.3
-  local previous="$work/$layout-before.png" picture tries
+  local previous="$work/$layout-before.png" picture
   import -window "$window" "$previous"
   for i in "${!keys[@]}"; do
     xdotool key "${keys[i]}"
     # The stroke has been handled once the window shows something new.
     picture="$work/$layout-$i.png"
-    for tries in $(seq 40); do
+    for _ in $(seq 40); do
       sleep 0.1
       import -window "$window" "$picture"
       same_picture "$picture" "$previous" || break

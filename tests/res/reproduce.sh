@@ -12,7 +12,7 @@ status=0
 for name in "$@"; do
   cmp "$ref/$name" "$out/$name" || status=1
 done
-written=$(ls "$out" | wc -l)
+written=$(find "$out" -mindepth 1 -maxdepth 1 | wc -l)
 if [ "$written" -ne $# ]; then
   echo "$gen wrote $written files, expected $#"
   status=1

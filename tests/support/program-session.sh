@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: MIT
+# shellcheck shell=bash
 # Shell helpers for the tests that run the real program: a work folder removed
 # at exit, an X display of its own (Xvfb, no window manager), the program started
 # in a folder with its own OpenAL Soft configuration, and waits for its window
@@ -34,8 +35,8 @@ scaled() {
 }
 
 session_cleanup() {
-  [[ -n "$program_pid" ]] && kill -KILL "$program_pid" 2>/dev/null || true
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+  if [[ -n "$program_pid" ]]; then kill -KILL "$program_pid" 2>/dev/null || true; fi
+  if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   wait 2>/dev/null || true
   if [[ -n "${KADENZO_KEEP_WORK:-}" ]]; then
     echo "work folder kept: $work" >&2

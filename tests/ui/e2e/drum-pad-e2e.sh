@@ -78,7 +78,7 @@ if [[ -n "$screenshot" ]] && command -v import >/dev/null; then
   sleep 0.2
   import -window root "$screenshot" || true
 fi
-sleep $(awk -v s="$sample_seconds" 'BEGIN {print s + 0.7}')
+sleep "$(awk -v s="$sample_seconds" 'BEGIN {print s + 0.7}')"
 xdotool key Escape
 wait_program_end
 rewritten || fail "Esc did not write drums.set"

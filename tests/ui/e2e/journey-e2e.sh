@@ -22,7 +22,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../support/program-session.sh"
 
 program=$(realpath "$1")
-source_dir=$2
+# $2, the source folder, is not needed here.
 strike_finder=$3
 shots=${4:-}
 require_tools sox
@@ -44,6 +44,7 @@ shot() {
 # given in the dialog units of its template, whose size is W x H.
 click_at() {
   local window=$1 x=$2 y=$3 w=$4 h=$5 count=${6:-1} width height
+  local WIDTH HEIGHT
   eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT)=')"
   width=$WIDTH
   height=$HEIGHT
