@@ -97,8 +97,8 @@ TEST_F(DrumPad, OpensWithBindingsListedAndKeyListFocused) {
         EXPECT_EQ(m_dlg->m_keyList.GetItemText(0, 1), "Kick");
         EXPECT_EQ(m_dlg->m_keyList.GetItemText(2, 0), "F1");
         // The sound device is bound to the drum pad window itself.
-        EXPECT_EQ(CallGetMainWindow(), m_dlg->GetSafeHwnd());
-        EXPECT_NE(CallGetMainWindow(), nullptr);
+        EXPECT_EQ(kds::CallGetMainWindow(), m_dlg->GetSafeHwnd());
+        EXPECT_NE(kds::CallGetMainWindow(), nullptr);
         PressKey(Qt::Key_Escape, 1);
     });
     EXPECT_EQ(result, IDCANCEL);
