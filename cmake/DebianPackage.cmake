@@ -82,8 +82,9 @@ add_custom_target(kadenzo_package_docs ALL DEPENDS ${_pkg}/kadenzo.1.gz ${_pkg}/
 install(FILES ${_pkg}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${_pkg}/kadenzo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# The Debian changelog and the stripping as Debian's tools strip (without the
+# The Debian changelog, lintian's overrides and the stripping as Debian's tools strip (without the
 # compiler's .comment and .note sections) happen on the package's staging
 # tree only: a plain installation keeps neither.
 set(KADENZO_CPACK_DEBIAN_CHANGELOG ${_pkg}/changelog.Debian.gz)
+set(KADENZO_CPACK_LINTIAN_OVERRIDES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides)
 configure_file(cmake/DebianStage.cmake.in ${_pkg}/DebianStage.cmake @ONLY)
