@@ -29,7 +29,7 @@ configure_file(packaging/kadenzo.sh.in ${PROJECT_BINARY_DIR}/packaging/kadenzo @
 # The metainfo's web page, only where the build was given one.
 set(KADENZO_METAINFO_URL "")
 if(KADENZO_HOMEPAGE)
-  set(KADENZO_METAINFO_URL "<url type=\"homepage\">${KADENZO_HOMEPAGE}</url>")
+  set(KADENZO_METAINFO_URL "\n  <url type=\"homepage\">${KADENZO_HOMEPAGE}</url>")
 endif()
 configure_file(packaging/${KADENZO_APP_ID}.metainfo.xml.in
                ${PROJECT_BINARY_DIR}/packaging/${KADENZO_APP_ID}.metainfo.xml @ONLY)

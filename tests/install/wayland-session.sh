@@ -3,10 +3,12 @@
 # The program on Wayland alone (no X display), on a headless Weston:
 #   with Qt's Wayland plugin, the window shows, titled as the drum pad window,
 #   with the app id of the desktop entry, and the program ends cleanly;
-#   without it, one clear line naming the missing package and status 1.
-#   wayland-session.sh PROGRAM DESKTOP_ENTRY SCREENSHOT_DIR
+#   without it, one clear line naming the missing package and status 1;
+#   keys typed into a Weston nested in Xvfb (its X11 back end takes the keys
+#   xdotool sends) reach the drum box by scan code and play their sounds.
+#   wayland-session.sh PROGRAM DESKTOP_ENTRY SCREENSHOT_DIR STRIKE_FINDER
 set -uo pipefail
-program=$(readlink -f "$1") desktop=$2 shots=$3
+program=$(readlink -f "$1") desktop=$2 shots=$3 strike_finder=$4
 
 failures=0
 fail() {
@@ -21,19 +23,21 @@ finish() {
   echo "all checks passed"
   exit 0
 }
-for tool in weston weston-screenshooter; do
+for tool in weston weston-screenshooter Xvfb xdotool; do
   command -v "$tool" >/dev/null || { fail "missing $tool (scripts/deps.sh test installs weston)"; finish; }
 done
 
 work=$(mktemp -d /tmp/kadenzo-wayland-XXXXXX)
 weston_pid=
+xvfb_pid=
 pid=
 # shellcheck disable=SC2317  # run by the trap
 cleanup() {
   [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null
   [[ -n "$weston_pid" ]] && kill "$weston_pid" 2>/dev/null
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
-  rm -rf "$work"
+  [[ -n "${KADENZO_KEEP_WORK:-}" ]] || rm -rf "$work"
 }
 trap cleanup EXIT
 mkdir -m 700 "$work/runtime"
@@ -62,23 +66,28 @@ wayland_env=(env -i PATH=/usr/bin:/bin HOME="$work" XDG_RUNTIME_DIR="$work/runti
 pid=$!
 
 # Shown: the toplevel's surface got a buffer and was committed after the
-# compositor's first configure was acknowledged.
+# compositor's first configure was acknowledged. Sets $toplevel.
+wait_shown() {
+  local log=$1 surface=''
+  toplevel=''
+  for _ in $(seq 150); do
+    surface=$(sed -n 's/.*get_xdg_surface(new id xdg_surface@[0-9]*, \(wl_surface@[0-9]*\)).*/\1/p' "$log" | head -n1)
+    toplevel=$(sed -n 's/.*get_toplevel(new id \(xdg_toplevel@[0-9]*\)).*/\1/p' "$log" | head -n1)
+    if [[ -n "$surface" ]] && awk -v s="$surface" '
+        /ack_configure/ { acked = 1 }
+        acked && index($0, "-> " s ".attach(wl_buffer@") { attached = 1 }
+        attached && index($0, "-> " s ".commit()") { found = 1 }
+        END { exit !found }' "$log"; then
+      return 0
+    fi
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
 log="$work/wayland.log"
-surface='' toplevel='' shown=''
-for _ in $(seq 150); do
-  surface=$(sed -n 's/.*get_xdg_surface(new id xdg_surface@[0-9]*, \(wl_surface@[0-9]*\)).*/\1/p' "$log" | head -n1)
-  toplevel=$(sed -n 's/.*get_toplevel(new id \(xdg_toplevel@[0-9]*\)).*/\1/p' "$log" | head -n1)
-  if [[ -n "$surface" ]] && awk -v s="$surface" '
-      /ack_configure/ { acked = 1 }
-      acked && index($0, "-> " s ".attach(wl_buffer@") { attached = 1 }
-      attached && index($0, "-> " s ".commit()") { found = 1 }
-      END { exit !found }' "$log"; then
-    shown=1
-    break
-  fi
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
+shown=''
+wait_shown "$log" && shown=1
 if [[ -z "$shown" ]]; then
   fail "no window shown on Wayland: $(grep -v '^\[' "$log" | head -n5)"
 else
@@ -119,4 +128,62 @@ rc=$?
 if ! { [[ "$(wc -l <"$work/err")" -eq 1 ]] && grep -q 'qt6-wayland' "$work/err"; }; then
   fail "without the Wayland plugin: not one line naming qt6-wayland: $(cat "$work/err")"
 fi
+
+# Keys on Wayland. Weston's X11 back end, nested in an Xvfb, takes the keys
+# xdotool types into its window and hands them on as a Wayland keyboard does:
+# as kernel key codes, which Qt reports plus 8, as on X11. "A" (kernel code
+# 30) and "S" (31) are bound to sounds 5 and 12; Tab puts the focus on the
+# drum box; OpenAL Soft's wave writer records what plays.
+kill "$weston_pid" 2>/dev/null
+wait "$weston_pid" 2>/dev/null
+Xvfb -displayfd 3 -screen 0 1100x820x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [[ -s "$work/display" ]] && break
+  sleep 0.1
+done
+display=":$(cat "$work/display")"
+socket=kadenzo-keys
+DISPLAY=$display XDG_RUNTIME_DIR="$work/runtime" weston --backend=x11-backend.so --use-pixman \
+  --width=1024 --height=768 --socket="$socket" --idle-time=0 >"$work/weston-x11.log" 2>&1 &
+weston_pid=$!
+for _ in $(seq 100); do
+  [[ -S "$work/runtime/$socket" ]] && break
+  sleep 0.1
+done
+[[ -S "$work/runtime/$socket" ]] || { fail "weston on X11 did not start: $(tail -n5 "$work/weston-x11.log")"; finish; }
+
+mkdir "$work/keys"
+{
+  for _ in $(seq 28); do printf 'sound\r\n'; done
+  for code in $(seq 255); do
+    case $code in 30) printf '5 ' ;; 31) printf '12 ' ;; *) printf '255 ' ;; esac
+  done
+  printf '\r\n'
+} >"$work/keys/drums.set"
+printf '[general]\ndrivers = wave\nfrequency = 44100\n[wave]\nfile = %s\n' "$work/keys.wav" >"$work/wave.conf"
+(cd "$work/keys" && exec env -i PATH=/usr/bin:/bin HOME="$work" XDG_RUNTIME_DIR="$work/runtime" \
+  WAYLAND_DISPLAY="$socket" ALSOFT_CONF="$work/wave.conf" WAYLAND_DEBUG=client "$program" \
+  >"$work/out" 2>"$work/keys.log") &
+pid=$!
+if ! wait_shown "$work/keys.log"; then
+  fail "no window shown on the nested Weston: $(grep -v '^\[' "$work/keys.log" | head -n5)"
+  finish
+fi
+# Weston gave the new window its keyboard focus; the X server sends the keys
+# to the window under the pointer, Weston's, which fills the screen's middle.
+sleep 0.5
+for key in Tab a s; do
+  DISPLAY=$display xdotool key "$key"
+  sleep 0.6
+done
+kill -TERM "$pid"
+wait "$pid"
+rc=$?
+pid=''
+((rc == 0)) || fail "keys: ended with status $rc on SIGTERM"
+grep -q 'wl_keyboard@[0-9]*\.key([0-9]*, [0-9]*, 30, 1)' "$work/keys.log" ||
+  fail "Weston did not hand the program kernel key code 30"
+strikes=$("$strike_finder" "$work/keys.wav" | awk '{ printf "%s ", $2 }')
+[[ "$strikes" == "5 12 " ]] || fail "keys A and S on Wayland played sounds '$strikes', expected '5 12 '"
 finish
