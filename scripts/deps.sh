@@ -5,11 +5,14 @@
 #   scripts/deps.sh test   that plus everything the test suite uses
 set -euo pipefail
 
-want=(g++ cmake ninja-build pkg-config qt6-base-dev libopenal-dev libopenal1 fonts-dejavu-core)
+# qt6-wayland: the window on a Wayland desktop that has no X11 beside it.
+want=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-wayland libopenal-dev libopenal1
+      fonts-dejavu-core)
 if [[ "${1:-run}" == test ]]; then
   want+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
          xvfb xauth xdotool x11-xkb-utils x11-utils imagemagick sox valgrind
-         desktop-file-utils appstream dpkg-dev file clang-format shellcheck mingw-w64)
+         desktop-file-utils appstream appstream-util dpkg-dev file lintian man-db weston
+         clang-format shellcheck mingw-w64)
 fi
 
 missing=()
