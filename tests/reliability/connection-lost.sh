@@ -24,6 +24,8 @@ start_in() {
   dir="$work/$1"
   mkdir "$dir"
   cp "$2" "$dir/drums.set"
+  # The number of the display before is no answer from the next.
+  rm -f "$work/display"
   start_xvfb
   launch_program "$dir" "$work/alsoft.conf"
   window=$(wait_window "$window_title")
