@@ -9,7 +9,8 @@ want=(g++ cmake ninja-build pkg-config qt6-base-dev libopenal-dev libopenal1 fon
 if [[ "${1:-run}" == test ]]; then
   want+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
          xvfb xauth xdotool x11-xkb-utils x11-utils imagemagick sox valgrind
-         desktop-file-utils appstream dpkg-dev file clang-format shellcheck)
+         desktop-file-utils appstream dpkg-dev file clang-format shellcheck
+         pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus)
 fi
 
 missing=()
