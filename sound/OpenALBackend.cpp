@@ -11,6 +11,7 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -351,6 +352,15 @@ uint32_t COpenALBuffer::Release() {
     return 0;
 }
 
+// Mixers list the stream by its program's name and icon (the desktop entry's
+// Icon). OpenAL Soft 1.19 names it after the executable and has no call for
+// either, but PulseAudio's client library takes both from the environment when
+// the device connects, on PipeWire too. A value the user set wins.
+void NameTheStreamForMixers() {
+    setenv("PULSE_PROP_OVERRIDE",
+           "application.name='Kadenzo' application.icon_name='io.github.kadenzo.Kadenzo'", 0);
+}
+
 bool NoPlaybackDeviceListed() {
     // The full list, where offered: the short one always names OpenAL Soft itself.
     const ALCenum list = alcIsExtensionPresent(nullptr, "ALC_ENUMERATE_ALL_EXT")
@@ -369,6 +379,7 @@ HRESULT OpenALDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice
     // Only the default device is offered.
     if (pGuidDevice != nullptr || pUnkOuter != nullptr)
         return DSERR_INVALIDPARAM;
+    NameTheStreamForMixers();
     CAlcDeviceHandle device(alcOpenDevice(nullptr));
     // OpenAL Soft reports every failed open alike. With no device to be had at all
     // there is no driver; otherwise the device is taken to be busy.
