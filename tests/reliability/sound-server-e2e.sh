@@ -10,6 +10,10 @@
 #             (or as the user's PULSE_PROP_OVERRIDE says); the stream moves to
 #             another sink and is heard only there; when that sink goes away (an
 #             unplugged headset), the next strokes are heard on the one left.
+#   restart   the server dies under the running program (killed, as a crash
+#             or `pulseaudio -k` leaves it) and a new one starts: a stroke while
+#             it is away is silent and harmless, and the strokes after it are
+#             heard on the new server.
 #
 # Usage: sound-server-e2e.sh KADENZO_EXECUTABLE SOURCE_DIR STRIKE_FINDER KIND SCENARIO
 #   KIND is pulse or pipewire. KADENZO_KEEP_WORK=1 keeps the work folder.
@@ -190,9 +194,30 @@ scenario_moves() {
   expect_heard "$work/headphones.wav" "after the move" 1
 }
 
+scenario_restart() {
+  sound_server_record speakers "$work/before.wav"
+  start_program
+  strike 0
+  sound_server_end_record "$work/before.wav"
+  expect_heard "$work/before.wav" "before the restart" 0
+  sound_server_crash
+  strike 1
+  kill -0 "$program_pid" || fail "the program ended with the server"
+  sound_server_start "$kind" "$work/server"
+  sound_server_record speakers "$work/after.wav"
+  # The program tries the output again no more than once a second.
+  sleep 1.2
+  strike 2 3
+  sound_server_end_record "$work/after.wav"
+  expect_heard "$work/after.wav" "on the new server" 2 3
+  [[ "$(stream application.name)" == Kadenzo ]] ||
+    fail "the new stream is named '$(stream application.name)'"
+}
+
 case "$scenario" in
 strokes) scenario_strokes ;;
 moves) scenario_moves ;;
+restart) scenario_restart ;;
 *) fail "unknown scenario $scenario" ;;
 esac
 

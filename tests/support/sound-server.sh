@@ -54,13 +54,22 @@ _ss_spawn() {
   local name=$1
   shift
   "$@" >>"$sound_server_dir/server.log" 2>&1 &
-  echo "$name $!" >>"$sound_server_dir/pids"
+  echo "$name $! ${1##*/}" >>"$sound_server_dir/pids"
+  # Out of the job table: a server killed on purpose is not reported.
+  disown "$!"
 }
 
+# The pids listed in DIR under names matching PATTERN whose processes still run
+# the command they were started with: a pid freed and taken by another process
+# is left alone.
 _ss_pids() {
-  local dir=$1 pattern=$2
+  local dir=$1 pattern=$2 name pid command
   [[ -f "$dir/pids" ]] || return 0
-  P=$pattern awk '$1 ~ ENVIRON["P"] {print $2}' "$dir/pids"
+  while read -r name pid command; do
+    [[ "$name" =~ $pattern ]] || continue
+    [[ "$(cat "/proc/$pid/comm" 2>/dev/null)" == "${command:0:15}" ]] && echo "$pid"
+  done <"$dir/pids"
+  return 0
 }
 
 # Ends the processes listed in DIR whose names match PATTERN: SIGTERM, then
@@ -77,11 +86,7 @@ _ss_end() {
     ((alive)) || break
     sleep 0.1
   done
-  for pid in "${pids[@]}"; do
-    kill -KILL "$pid" 2>/dev/null || true
-    # Reaps it when it is this shell's child; otherwise there is nothing to wait for.
-    wait "$pid" 2>/dev/null || true
-  done
+  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
   P=$pattern awk '$1 !~ ENVIRON["P"]' "$dir/pids" >"$dir/pids.new"
   mv "$dir/pids.new" "$dir/pids"
 }
@@ -186,7 +191,8 @@ sound_server_record() {
   parec --latency-msec=20 -d "$sink.monitor" --file-format=wav --format=s16le --rate="$sound_server_rate" \
     --channels=2 "$file" >>"$sound_server_dir/server.log" 2>&1 &
   pid=$!
-  echo "parec:$file $pid" >>"$sound_server_dir/pids"
+  disown "$pid"
+  echo "parec:$file $pid parec" >>"$sound_server_dir/pids"
   # Recording once samples reach the file: a null sink that had nobody to
   # play to works in long blocks, and takes a while to come down to ours.
   for _ in $(seq $((${SOUND_SERVER_WAIT:-20} * 10))); do
