@@ -156,6 +156,13 @@ sound_server_start() {
         sleep 0.1
       done
     fi
+    # Null sinks only: the machine's sound cards, cameras and Bluetooth devices
+    # are left to the user's own session.
+    mkdir -p "$dir/config/wireplumber/main.lua.d" "$dir/config/wireplumber/bluetooth.lua.d"
+    printf '%s\n' 'alsa_monitor.enabled = false' 'v4l2_monitor.enabled = false' \
+      'libcamera_monitor.enabled = false' >"$dir/config/wireplumber/main.lua.d/60-no-devices.lua"
+    echo 'bluez_monitor.enabled = false' \
+      >"$dir/config/wireplumber/bluetooth.lua.d/60-no-devices.lua"
     _ss_spawn pipewire pipewire
     for _ in $(seq 100); do
       [[ -S "$dir/runtime/pipewire-0" ]] && break
