@@ -24,8 +24,9 @@
 #   sound_server_crash               kills the server's processes at once, as a crash
 #                                    would; sound_server_start KIND DIR starts it again
 #   sound_server_stop [DIR]          ends every process started in DIR (the current one)
-# Processes started are listed in DIR/pids, so a server outlives the shell that
-# started it only until sound_server_stop; call it from your EXIT trap.
+# Processes started are listed in DIR/pids, with their logs in DIR/server.log;
+# a server outlives the shell that started it until sound_server_stop, so call
+# that from your EXIT trap. DIR itself is left for the caller to remove.
 # SOUND_SERVER_WAIT (default 20) is how many seconds a start may take.
 
 # The rate of every sink and recording: a desktop's usual rate, and one that
@@ -105,7 +106,7 @@ sound_server_env() {
   fi
 }
 
-# Waits until the server answers and has its sink; a new folder starts empty.
+# Waits until the server answers on its socket.
 _ss_wait_ready() {
   local limit=$((${SOUND_SERVER_WAIT:-20} * 10)) _
   for _ in $(seq "$limit"); do
@@ -200,8 +201,8 @@ sound_server_record() {
   pid=$!
   disown "$pid"
   echo "parec:$file $pid parec" >>"$sound_server_dir/pids"
-  # Recording once samples reach the file: a null sink that had nobody to
-  # play to works in long blocks, and takes a while to come down to ours.
+  # Returns once samples reach the file: a null sink that had nobody to play
+  # to works in long blocks, and takes a second or two to come down to ours.
   for _ in $(seq $((${SOUND_SERVER_WAIT:-20} * 10))); do
     if (($(stat -c %s "$file" 2>/dev/null || echo 0) > 8192)); then return 0; fi
     kill -0 "$pid" 2>/dev/null || _ss_die "parec on $sink ended at once"
