@@ -111,13 +111,15 @@ void COpenALOutput::Close() {
 }
 
 int COpenALOutput::Reopen() {
-    const uint64_t now = g_pNow();
-    if (m_attempted && now - m_lastAttemptMs < kReopenIntervalMs)
+    if (m_attempted && g_pNow() - m_lastAttemptMs < kReopenIntervalMs)
         return 0;
-    m_attempted = true;
-    m_lastAttemptMs = now;
     Close();
-    return Open() == DS_OK ? 1 : 0;
+    const int opened = Open() == DS_OK ? 1 : 0;
+    // Counted from the end of the attempt: a server that is slow to answer
+    // (one that is still starting up) is not asked again straight away.
+    m_attempted = true;
+    m_lastAttemptMs = g_pNow();
+    return opened;
 }
 
 int COpenALOutput::IsConnected() const {

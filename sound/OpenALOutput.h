@@ -27,7 +27,7 @@ public:
     // every AL name made in the context first.
     void Close();
     // Closes what is left of a lost output and opens the default device again,
-    // unless an attempt was made less than a second ago. 1 opened, 0 not.
+    // unless the last attempt ended less than a second ago. 1 opened, 0 not.
     int Reopen();
 
     int IsOpen() const { return m_pContext != nullptr ? 1 : 0; }
