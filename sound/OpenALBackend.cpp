@@ -5,7 +5,15 @@
 // Everything runs on the calling thread except OpenAL Soft's mixer, which plays
 // started sources on its own. A strike (SetCurrentPosition, Play) allocates
 // nothing: it only sets source properties.
+//
+// When the output goes away (the sound server restarts, a device is unplugged
+// where the stream cannot move elsewhere), every buffer reports its memory lost
+// until the output is back: the voices' own lost-buffer path (Restore, refill,
+// Play) then opens it again. On the way back the device re-creates every
+// buffer and source and refills each from the copy it keeps, so that later
+// strikes allocate nothing again.
 #include "DirectSound.h"
+#include "OpenALOutput.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -14,60 +22,14 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <utility>
 
 namespace kds {
 
 namespace {
 
-// Room for every voice of the kit sounding at once (28 sounds of five voices),
-// whichever of them are stereo.
-constexpr ALCint kSourceRoom = 140;
-
-// Owners of the OpenAL handles: each releases its handle exactly once. AL names
+// Owners of the OpenAL names: each releases its name exactly once. AL names
 // (sources, buffers) are released while their context is current; the objects
 // that hold them see to that.
-class CAlcDeviceHandle {
-public:
-    explicit CAlcDeviceHandle(ALCdevice* pDevice = nullptr) : m_pDevice(pDevice) {}
-    ~CAlcDeviceHandle() {
-        if (m_pDevice != nullptr)
-            alcCloseDevice(m_pDevice);
-    }
-    CAlcDeviceHandle(CAlcDeviceHandle&& other) noexcept : m_pDevice(other.m_pDevice) {
-        other.m_pDevice = nullptr;
-    }
-    CAlcDeviceHandle(const CAlcDeviceHandle&) = delete;
-    CAlcDeviceHandle& operator=(const CAlcDeviceHandle&) = delete;
-    CAlcDeviceHandle& operator=(CAlcDeviceHandle&&) = delete;
-    ALCdevice* Get() const { return m_pDevice; }
-
-private:
-    ALCdevice* m_pDevice;
-};
-
-class CAlcContextHandle {
-public:
-    explicit CAlcContextHandle(ALCcontext* pContext = nullptr) : m_pContext(pContext) {}
-    ~CAlcContextHandle() {
-        if (m_pContext == nullptr)
-            return;
-        if (alcGetCurrentContext() == m_pContext)
-            alcMakeContextCurrent(nullptr);
-        alcDestroyContext(m_pContext);
-    }
-    CAlcContextHandle(CAlcContextHandle&& other) noexcept : m_pContext(other.m_pContext) {
-        other.m_pContext = nullptr;
-    }
-    CAlcContextHandle(const CAlcContextHandle&) = delete;
-    CAlcContextHandle& operator=(const CAlcContextHandle&) = delete;
-    CAlcContextHandle& operator=(CAlcContextHandle&&) = delete;
-    ALCcontext* Get() const { return m_pContext; }
-
-private:
-    ALCcontext* m_pContext;
-};
-
 // Owns one OpenAL source or buffer name; deletes it once, if it was ever made.
 template <void (*Gen)(ALsizei, ALuint*), void (*Delete)(ALsizei, const ALuint*)>
 class CAlNameHandle {
@@ -79,6 +41,12 @@ public:
     }
     CAlNameHandle(const CAlNameHandle&) = delete;
     CAlNameHandle& operator=(const CAlNameHandle&) = delete;
+    // Lets go of the name, as its context is about to go.
+    void Reset() {
+        if (m_valid)
+            Delete(1, &m_name);
+        m_valid = false;
+    }
     bool Generate() {
         alGetError();
         Gen(1, &m_name);
@@ -86,6 +54,7 @@ public:
         return m_valid;
     }
     ALuint Get() const { return m_name; }
+    bool IsValid() const { return m_valid; }
 
 private:
     ALuint m_name = 0;
@@ -139,17 +108,23 @@ class COpenALDevice;
 
 class COpenALBuffer final : public IDirectSoundBuffer {
 public:
-    COpenALBuffer(COpenALDevice& device, const SPcmFormat& format, uint32_t bytes)
-        : m_device(device), m_format(format), m_bytes(bytes),
-          m_playableBytes(bytes - bytes % format.m_blockAlign) {}
+    COpenALBuffer(COpenALDevice& device, const SPcmFormat& format, uint32_t bytes);
 
     bool Init();
+    // The output went away: the names go with its context, and the memory is lost.
+    void Drop();
+    // The output is back: new names in the new context, filled again from the
+    // copy kept here, when the buffer held anything.
+    void Revive();
+    COpenALBuffer* Next() const { return m_pNext; }
 
     HRESULT Lock(uint32_t writeCursor, uint32_t writeBytes, void** ppAudioPtr1,
                  uint32_t* pAudioBytes1, void** ppAudioPtr2, uint32_t* pAudioBytes2,
                  uint32_t flags) override {
         if (ppAudioPtr1 == nullptr || pAudioBytes1 == nullptr || m_locked)
             return DSERR_INVALIDPARAM;
+        if (m_lost)
+            return DSERR_BUFFERLOST;
         const bool whole = (flags & DSBLOCK_ENTIREBUFFER) != 0;
         const uint32_t start = whole ? 0 : writeCursor;
         const uint32_t bytes = whole ? m_bytes : writeBytes;
@@ -170,14 +145,16 @@ public:
 
     HRESULT Unlock(void* pAudioPtr1, uint32_t audioBytes1, void* pAudioPtr2,
                    uint32_t audioBytes2) override;
-    // Buffers over OpenAL are never lost: there is nothing to restore.
-    HRESULT Restore() override { return DS_OK; }
+    HRESULT Restore() override;
     HRESULT SetCurrentPosition(uint32_t newPosition) override;
     HRESULT Play(uint32_t reserved1, uint32_t priority, uint32_t flags) override;
     uint32_t Release() override;
 
 private:
-    ~COpenALBuffer() override = default;
+    friend class COpenALDevice;
+    ~COpenALBuffer() override;
+    bool MakeNames();
+    HRESULT Upload();
     ALint SourceState() const {
         ALint state = AL_STOPPED;
         alGetSourcei(m_source.Get(), AL_SOURCE_STATE, &state);
@@ -198,17 +175,28 @@ private:
     uint32_t m_lockBytes = 0;
     bool m_locked = false;
     bool m_attached = false;
+    // What the owner committed through Unlock is in the staging copy.
+    bool m_filled = false;
+    bool m_lost = false;
+    // The device's list of its buffers.
+    COpenALBuffer* m_pPrev = nullptr;
+    COpenALBuffer* m_pNext = nullptr;
 };
 
 class COpenALDevice final : public IDirectSound {
 public:
-    COpenALDevice(CAlcDeviceHandle device, CAlcContextHandle context)
-        : m_device(std::move(device)), m_context(std::move(context)) {}
+    COpenALDevice() = default;
 
-    void MakeCurrent() const {
-        if (alcGetCurrentContext() != m_context.Get())
-            alcMakeContextCurrent(m_context.Get());
-    }
+    HRESULT Open() { return m_output.Open(); }
+    void MakeCurrent() const { m_output.MakeCurrent(); }
+    bool IsLost() const { return m_lost; }
+    // Asked on every strike; the first to find the output gone reports it lost.
+    bool StillConnected();
+    // Opens a lost output again (no more than once a second) and revives every
+    // buffer on it. True when the output is there.
+    bool Restore();
+    void Link(COpenALBuffer* pBuffer);
+    void Unlink(COpenALBuffer* pBuffer);
 
     // Accepted and ignored: OpenAL mixes for every window alike.
     HRESULT SetCooperativeLevel(HWND, uint32_t) override { return DS_OK; }
@@ -252,6 +240,7 @@ public:
 
 private:
     ~COpenALDevice() override = default;
+    void LoseOutput();
 
     // A buffer keeps its device alive: the context must outlast every AL name in it.
     uint32_t TearDownIfUnused() {
@@ -261,18 +250,84 @@ private:
         return remaining;
     }
 
-    // Declared before the context, so the context goes first.
-    CAlcDeviceHandle m_device;
-    CAlcContextHandle m_context;
+    COpenALOutput m_output;
+    COpenALBuffer* m_pFirstBuffer = nullptr;
     int m_liveBuffers = 0;
     bool m_released = false;
+    bool m_lost = false;
 };
+
+bool COpenALDevice::StillConnected() {
+    if (m_lost)
+        return false;
+    if (m_output.IsConnected())
+        return true;
+    LoseOutput();
+    return false;
+}
+
+void COpenALDevice::LoseOutput() {
+    m_output.MakeCurrent();
+    for (COpenALBuffer* pBuffer = m_pFirstBuffer; pBuffer != nullptr; pBuffer = pBuffer->Next())
+        pBuffer->Drop();
+    m_output.Close();
+    m_lost = true;
+}
+
+bool COpenALDevice::Restore() {
+    if (!m_lost)
+        return true;
+    if (!m_output.Reopen())
+        return false;
+    m_lost = false;
+    for (COpenALBuffer* pBuffer = m_pFirstBuffer; pBuffer != nullptr; pBuffer = pBuffer->Next())
+        pBuffer->Revive();
+    return true;
+}
+
+void COpenALDevice::Link(COpenALBuffer* pBuffer) {
+    pBuffer->m_pNext = m_pFirstBuffer;
+    if (m_pFirstBuffer != nullptr)
+        m_pFirstBuffer->m_pPrev = pBuffer;
+    m_pFirstBuffer = pBuffer;
+}
+
+void COpenALDevice::Unlink(COpenALBuffer* pBuffer) {
+    if (pBuffer->m_pPrev != nullptr)
+        pBuffer->m_pPrev->m_pNext = pBuffer->m_pNext;
+    else
+        m_pFirstBuffer = pBuffer->m_pNext;
+    if (pBuffer->m_pNext != nullptr)
+        pBuffer->m_pNext->m_pPrev = pBuffer->m_pPrev;
+}
+
+COpenALBuffer::COpenALBuffer(COpenALDevice& device, const SPcmFormat& format, uint32_t bytes)
+    : m_device(device), m_format(format), m_bytes(bytes),
+      m_playableBytes(bytes - bytes % format.m_blockAlign) {
+    m_device.Link(this);
+}
+
+COpenALBuffer::~COpenALBuffer() {
+    m_device.Unlink(this);
+}
 
 bool COpenALBuffer::Init() {
     m_pStaging.reset(new (std::nothrow) unsigned char[m_bytes]);
     if (m_pStaging == nullptr)
         return false;
     std::memset(m_pStaging.get(), 0, m_bytes);
+    // Made while the output is away: lost from the start, until restored.
+    if (m_device.IsLost()) {
+        m_lost = true;
+        return true;
+    }
+    return MakeNames();
+}
+
+bool COpenALBuffer::MakeNames() {
+    m_source.Reset();
+    m_buffer.Reset();
+    m_attached = false;
     if (!m_buffer.Generate() || !m_source.Generate())
         return false;
     const ALuint source = m_source.Get();
@@ -288,7 +343,14 @@ HRESULT COpenALBuffer::Unlock(void* pAudioPtr1, uint32_t audioBytes1, void* pAud
         (pAudioPtr2 != nullptr && audioBytes2 != 0))
         return DSERR_INVALIDPARAM;
     m_locked = false;
+    m_filled = true;
+    if (m_lost)
+        return DSERR_BUFFERLOST;
     m_device.MakeCurrent();
+    return Upload();
+}
+
+HRESULT COpenALBuffer::Upload() {
     const ALuint source = m_source.Get();
     alGetError();
     // OpenAL refuses new data for a buffer a source holds: let go of it first.
@@ -308,10 +370,43 @@ HRESULT COpenALBuffer::Unlock(void* pAudioPtr1, uint32_t audioBytes1, void* pAud
     return DS_OK;
 }
 
+void COpenALBuffer::Drop() {
+    m_source.Reset();
+    m_buffer.Reset();
+    m_attached = false;
+    m_lost = true;
+}
+
+void COpenALBuffer::Revive() {
+    // Names that cannot be made now are tried again by the owner's Restore.
+    if (!MakeNames())
+        return;
+    // A buffer that never held anything is left to its owner to fill.
+    if (m_filled && Upload() == DS_OK)
+        m_lost = false;
+}
+
+HRESULT COpenALBuffer::Restore() {
+    if (!m_lost)
+        return DS_OK;
+    if (!m_device.Restore())
+        return DSERR_BUFFERLOST;
+    if (!m_lost)
+        return DS_OK;
+    // Revived without its contents: the memory is back, for the owner to fill.
+    m_device.MakeCurrent();
+    if (!m_source.IsValid() && !MakeNames())
+        return DSERR_BUFFERLOST;
+    m_lost = false;
+    return DS_OK;
+}
+
 HRESULT COpenALBuffer::SetCurrentPosition(uint32_t newPosition) {
     if (newPosition > m_bytes)
         return DSERR_INVALIDPARAM;
     m_position = newPosition;
+    if (m_lost)
+        return DSERR_BUFFERLOST;
     if (!m_attached)
         return DS_OK;
     m_device.MakeCurrent();
@@ -328,6 +423,8 @@ HRESULT COpenALBuffer::SetCurrentPosition(uint32_t newPosition) {
 }
 
 HRESULT COpenALBuffer::Play(uint32_t, uint32_t, uint32_t flags) {
+    if (m_lost || !m_device.StillConnected())
+        return DSERR_BUFFERLOST;
     if (!m_attached)
         return DS_OK;
     m_device.MakeCurrent();
@@ -353,15 +450,6 @@ uint32_t COpenALBuffer::Release() {
     return 0;
 }
 
-bool NoPlaybackDeviceListed() {
-    // The full list, where offered: the short one always names OpenAL Soft itself.
-    const ALCenum list = alcIsExtensionPresent(nullptr, "ALC_ENUMERATE_ALL_EXT")
-                             ? ALC_ALL_DEVICES_SPECIFIER
-                             : ALC_DEVICE_SPECIFIER;
-    const ALCchar* pList = alcGetString(nullptr, list);
-    return pList == nullptr || pList[0] == '\0';
-}
-
 } // namespace
 
 HRESULT OpenALDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice, void* pUnkOuter) {
@@ -371,30 +459,14 @@ HRESULT OpenALDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice
     // Only the default device is offered.
     if (pGuidDevice != nullptr || pUnkOuter != nullptr)
         return DSERR_INVALIDPARAM;
-    CAlcDeviceHandle device(alcOpenDevice(nullptr));
-    // OpenAL Soft reports every failed open alike. With no device to be had at all
-    // there is no driver; otherwise the device is taken to be busy.
-    if (device.Get() == nullptr)
-        return NoPlaybackDeviceListed() ? DSERR_NODRIVER : DSERR_ALLOCATED;
-
-    ALCint attributes[] = {ALC_MONO_SOURCES, kSourceRoom, ALC_STEREO_SOURCES, kSourceRoom, 0, 0, 0};
-    // The samples play as they are: no head-related filtering.
-    if (alcIsExtensionPresent(device.Get(), "ALC_SOFT_HRTF")) {
-        attributes[4] = ALC_HRTF_SOFT;
-        attributes[5] = ALC_FALSE;
-    }
-    // A device that opens but will not start is as good as busy: try again later.
-    CAlcContextHandle context(alcCreateContext(device.Get(), attributes));
-    if (context.Get() == nullptr || !alcMakeContextCurrent(context.Get()))
-        return DSERR_ALLOCATED;
-    // Sources sit at the listener and move with it, so nothing is placed in space.
-    alListener3f(AL_POSITION, 0.0f, 0.0f, 0.0f);
-    alListenerf(AL_GAIN, 1.0f);
-
-    COpenALDevice* pDevice =
-        new (std::nothrow) COpenALDevice(std::move(device), std::move(context));
+    COpenALDevice* pDevice = new (std::nothrow) COpenALDevice();
     if (pDevice == nullptr)
         return DSERR_OUTOFMEMORY;
+    const HRESULT result = pDevice->Open();
+    if (result != DS_OK) {
+        pDevice->Release();
+        return result;
+    }
     *ppDevice = pDevice;
     return DS_OK;
 }
