@@ -4,8 +4,12 @@
 // among them, the window painting as it goes. Nothing may fail, and memory must
 // stay where it was once the session is under way.
 #include "DrumPadDlg.h"
+#include "DrumSetFiles.h"
 #include "KeyNames.h"
 #include "OpenALTestSupport.h"
+#include "ProcessMemory.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 #include "UiTestSupport.h"
 
 #include <AL/al.h>
@@ -53,7 +57,7 @@ TEST_F(DrumPadSoak, HundredThousandKeyEventsKeepMemoryFlat) {
                 bound.push_back(static_cast<unsigned>(code));
         }
         ASSERT_FALSE(bound.empty());
-        PressKey(Qt::Key_Tab, 15);
+        PressKey(Qt::Key_Tab, kKeyTab);
         QWidget* pDrumBox = dlg.m_drumBox.GetWidget();
         ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == pDrumBox; }));
 
@@ -79,7 +83,7 @@ TEST_F(DrumPadSoak, HundredThousandKeyEventsKeepMemoryFlat) {
                   KeyName(static_cast<ScanCode>(lastCode)));
         EXPECT_GT(PlayingSources(), 0);
         EXPECT_EQ(AL_NO_ERROR, alGetError());
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
     AfxGetApp()->m_pMainWnd = nullptr;
     std::printf(
