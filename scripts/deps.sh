@@ -8,7 +8,7 @@ set -euo pipefail
 want=(g++ cmake ninja-build pkg-config qt6-base-dev libopenal-dev libopenal1 fonts-dejavu-core)
 if [[ "${1:-run}" == test ]]; then
   want+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-         xvfb xauth xdotool x11-xkb-utils x11-utils imagemagick sox valgrind
+         xvfb xauth xdotool x11-xkb-utils x11-utils libxcb1-dev imagemagick sox valgrind
          desktop-file-utils appstream dpkg-dev file)
 fi
 
