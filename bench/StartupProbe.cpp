@@ -4,7 +4,9 @@
 // MapNotify event on the root window, which a client watching the root's
 // children receives; without a window manager, as under Xvfb, a top-level
 // window is one of them). Then, once the window has shown for a second, the
-// program's peak resident memory; then SIGTERM, and the wait for its end.
+// program's peak resident memory; then SIGTERM, and the wait for its end. The
+// scheduler's accounting splits the time to the window: on a processor, waiting
+// for one (the load of the machine), and the rest.
 //
 // Usage: startup_probe PROGRAM FOLDER [--figures FILE]
 // The program runs in FOLDER with this environment; Qt's logging is switched
@@ -20,6 +22,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -53,6 +56,22 @@ long PeakResidentKiB(pid_t pid) {
         }
     }
     return -1;
+}
+
+// Nanoseconds the process's threads have spent on a processor and waiting for
+// one, from the scheduler's own accounting. Threads that have ended are missed.
+void SchedulerTimes(pid_t pid, double* pRunNs, double* pWaitNs) {
+    *pRunNs = *pWaitNs = 0;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        double run = 0;
+        double wait = 0;
+        if (std::ifstream(task.path() / "schedstat") >> run >> wait) {
+            *pRunNs += run;
+            *pWaitNs += wait;
+        }
+    }
 }
 
 bool Ended(pid_t pid, int* pStatus) {
@@ -115,8 +134,11 @@ int main(int argc, char** argv) {
     }
     CClock::time_point mapped;
     const bool shown = pid > 0 && WaitForWindow(pConnection, pid, &mapped);
+    double runNs = 0;
+    double waitNs = 0;
     long peakKiB = -1;
     if (shown) {
+        SchedulerTimes(pid, &runNs, &waitNs);
         std::this_thread::sleep_for(std::chrono::seconds(1));
         peakKiB = PeakResidentKiB(pid);
     }
@@ -139,6 +161,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     figures.Add("startup_ms", NsBetween(started, mapped) / 1e6, "ms start -> window mapped");
+    // What the time was made of: the program on a processor, the program ready
+    // but waiting for one (the machine's load), the rest blocked (I/O, X server).
+    figures.Add("startup_cpu_ms", runNs / 1e6, "ms of it on a processor (all threads)");
+    figures.Add("startup_wait_ms", waitNs / 1e6, "ms of it ready, waiting for a processor");
     figures.Add("peak_rss_mib", double(peakKiB) / 1024.0, "MiB peak resident (VmHWM)");
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }
