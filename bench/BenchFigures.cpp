@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "BenchFigures.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -65,6 +66,21 @@ void PrintMachine(const char* program) {
     std::printf("%s on %s; load average %.2f %.2f %.2f\n", program, MachineName().c_str(), load[0],
                 load[1], load[2]);
     std::fflush(stdout);
+}
+
+SThreadTimes ThreadTimes() {
+    SThreadTimes times;
+    if (FILE* pFile = std::fopen("/proc/thread-self/schedstat", "r")) {
+        if (std::fscanf(pFile, "%lf %lf", &times.m_runMs, &times.m_waitMs) == 2) {
+            times.m_runMs /= 1e6;
+            times.m_waitMs /= 1e6;
+        }
+        std::fclose(pFile);
+    }
+    rusage usage;
+    if (getrusage(RUSAGE_THREAD, &usage) == 0)
+        times.m_faults = usage.ru_minflt + usage.ru_majflt;
+    return times;
 }
 
 SSpread SpreadOf(std::vector<double> values) {

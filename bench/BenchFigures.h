@@ -42,6 +42,15 @@ void LoadAverage(double (&load)[3]);
 // "machine; load average a b c", printed before a program's first figure.
 void PrintMachine(const char* program);
 
+// What the calling thread has spent so far: time on a processor and time ready
+// but waiting for one (the scheduler's accounting), and the page faults it took.
+struct SThreadTimes {
+    double m_runMs = 0;
+    double m_waitMs = 0;
+    long m_faults = 0;
+};
+SThreadTimes ThreadTimes();
+
 // Nearest-rank percentiles.
 struct SSpread {
     double m_median = 0;

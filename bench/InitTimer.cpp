@@ -5,7 +5,10 @@
 // configuration the first time) and reads "drums.set" last; the time between
 // the two is appended to the file that KADENZO_INIT_FIGURES names, as the
 // figure init_program_ms, after the load average at that moment; with how much
-// of it the thread spent on a processor and how much waiting for one.
+// of it the thread spent on a processor, how much waiting for one, and the page
+// faults it took.
+#include "BenchFigures.h"
+
 #include <AL/alc.h>
 
 #include <dlfcn.h>
@@ -20,22 +23,8 @@
 namespace {
 
 double s_openedAt = -1;
-double s_runAtOpen = 0;
-double s_waitAtOpen = 0;
+SThreadTimes s_atOpen;
 bool s_reported = false;
-
-// Milliseconds this thread has spent on a processor and waiting for one.
-void ThreadTimes(double* pRunMs, double* pWaitMs) {
-    double run = 0;
-    double wait = 0;
-    if (FILE* pFile = std::fopen("/proc/thread-self/schedstat", "r")) {
-        if (std::fscanf(pFile, "%lf %lf", &run, &wait) != 2)
-            run = wait = 0;
-        std::fclose(pFile);
-    }
-    *pRunMs = run / 1e6;
-    *pWaitMs = wait / 1e6;
-}
 
 double NowMs() {
     timespec now;
@@ -52,7 +41,7 @@ template <class TFunction> TFunction Next(const char* name) {
 extern "C" ALCdevice* alcOpenDevice(const ALCchar* pName) {
     static const auto real = Next<ALCdevice* (*)(const ALCchar*)>("alcOpenDevice");
     if (s_openedAt < 0) {
-        ThreadTimes(&s_runAtOpen, &s_waitAtOpen);
+        s_atOpen = ThreadTimes();
         s_openedAt = NowMs();
     }
     return real(pName);
@@ -70,21 +59,17 @@ extern "C" int open(const char* pPath, int flags, ...) {
     if (s_openedAt >= 0 && !s_reported && std::strcmp(pPath, "drums.set") == 0) {
         s_reported = true;
         const double elapsed = NowMs() - s_openedAt;
-        double run = 0;
-        double wait = 0;
-        ThreadTimes(&run, &wait);
+        const SThreadTimes times = ThreadTimes();
         if (const char* pFigures = std::getenv("KADENZO_INIT_FIGURES")) {
-            double load = -1;
-            if (FILE* pLoad = std::fopen("/proc/loadavg", "r")) {
-                if (std::fscanf(pLoad, "%lf", &load) != 1)
-                    load = -1;
-                std::fclose(pLoad);
-            }
+            double load[3];
+            LoadAverage(load);
             if (FILE* pFile = std::fopen(pFigures, "a")) {
                 std::fprintf(pFile,
                              "load %.2f\ninit_program_ms %.6f\ninit_program_cpu_ms %.6f\n"
-                             "init_program_wait_ms %.6f\n",
-                             load, elapsed, run - s_runAtOpen, wait - s_waitAtOpen);
+                             "init_program_wait_ms %.6f\ninit_program_faults %ld\n",
+                             load[0], elapsed, times.m_runMs - s_atOpen.m_runMs,
+                             times.m_waitMs - s_atOpen.m_waitMs,
+                             times.m_faults - s_atOpen.m_faults);
                 std::fclose(pFile);
             }
         }

@@ -33,14 +33,19 @@ CDrumKit& StrikeKit() {
 // before: device opened, voices created, drums.set read. Only Init is timed.
 void BM_InitKit(benchmark::State& state) {
     s_pKit.reset();
+    long faults = 0;
     for (auto _ : state) {
         auto pKit = std::make_unique<CDrumKit>();
+        const long faultsBefore = ThreadTimes().m_faults;
         const auto start = CClock::now();
         pKit->Init();
         state.SetIterationTime(NsBetween(start, CClock::now()) / 1e9);
+        faults += ThreadTimes().m_faults - faultsBefore;
         if (!pKit->m_voices[0].IsValid())
             state.SkipWithError("no sound device");
     }
+    state.counters["faults"] =
+        benchmark::Counter(double(faults), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_InitKit)
     ->UseManualTime()
@@ -110,15 +115,22 @@ void ReportColdInit(CFigures& figures) {
     auto pKit = std::make_unique<CDrumKit>();
     const long residentBefore = ResidentKiB();
     const double heapBefore = HeapBytesInUse();
+    const SThreadTimes before = ThreadTimes();
     const auto start = CClock::now();
     pKit->Init();
     const auto end = CClock::now();
+    const SThreadTimes after = ThreadTimes();
     const long residentAfter = ResidentKiB();
     const double heapAfter = HeapBytesInUse();
     int created = 0;
     for (const CSoundVoice& voice : pKit->m_voices)
         created += voice.IsValid();
     figures.Add("init_cold_ms", NsBetween(start, end) / 1e6, "ms (first Init in the process)");
+    figures.Add("init_cold_cpu_ms", after.m_runMs - before.m_runMs, "ms of it on a processor");
+    figures.Add("init_cold_wait_ms", after.m_waitMs - before.m_waitMs,
+                "ms of it ready, waiting for a processor");
+    figures.Add("init_cold_faults", double(after.m_faults - before.m_faults),
+                "page faults taken by Init");
     figures.Add("init_voices", created, "voices created");
     figures.Add("init_resident_mib", double(residentAfter - residentBefore) / 1024.0,
                 "MiB more resident");
@@ -164,6 +176,11 @@ void RunMicroBenchmarks(CFigures& figures, int* pArgc, char** argv) {
     report("BM_InitKit", "init_warm_ms", "ms (median; Init again in the process)");
     report("BM_PlayKeyRinging", "strike_ringing_ns", "ns (PlayKey, voice ringing)");
     report("BM_PlayKeySilent", "strike_silent_ns", "ns (PlayKey, voice silent)");
+    if (const auto* pRun = reporter.Find("BM_InitKit")) {
+        const auto faults = pRun->counters.find("faults");
+        if (faults != pRun->counters.end())
+            figures.Add("init_warm_faults", faults->second.value, "page faults taken by Init");
+    }
     if (const auto* pRun = reporter.Find("BM_PlayKeyRinging")) {
         const auto news = pRun->counters.find("new");
         const auto heap = pRun->counters.find("malloc");

@@ -103,6 +103,7 @@ start() {
   fi
 }
 
+: >"$build/bench-start.log"
 step "Start-up of the real program under Xvfb, $starts starts each"
 for run in $(seq "$starts"); do
   for setting in shipped defaults; do
