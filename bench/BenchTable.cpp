@@ -198,8 +198,12 @@ public:
         for (const SRow& row : kRows) {
             if (summary && (row.m_key == nullptr || !row.m_summary))
                 continue;
+            // Indented as in the text table, with em spaces that Markdown keeps.
             std::string label = row.m_label;
-            label.erase(0, label.find_first_not_of(' '));
+            const size_t indent = label.find_first_not_of(' ');
+            label.erase(0, indent);
+            for (size_t i = 0; i < indent / 2; ++i)
+                label.insert(0, "&emsp;");
             if (row.m_key == nullptr)
                 std::printf(summary ? "" : "| **%s** | | | | |\n", label.c_str());
             else if (summary)
