@@ -126,4 +126,7 @@ conf_value() { sed -n "s/^[[:space:]]*$1[[:space:]]*=[[:space:]]*//p" "$shipped_
 about="$ram RAM, $os, OpenAL Soft $openal, Qt $qt, g++ $gxx -O3; shipped alsoft.conf:"
 about+=" period_size=$(conf_value period_size) periods=$(conf_value periods)"
 "$build/bin/bench_table" "$figures" "$about"
-printf '\nRaw output of each run: %s/bench-*.log\n' "$build"
+# Kept, so that the table can be printed again: bench_table FOLDER ABOUT.
+rm -rf "$build/figures"
+cp -R "$figures" "$build/figures"
+printf '\nRaw output of each run: %s/bench-*.log; the figures: %s/figures\n' "$build" "$build"
