@@ -8,6 +8,7 @@
 // copy of this program under its own configuration.
 #include "AllocationCounter.h"
 #include "DirectSound.h"
+#include "OpenALTestSupport.h"
 #include "SoundVoice.h"
 
 #include <AL/al.h>
@@ -104,12 +105,8 @@ int LatencyProbe(const char* name, const char* config) {
         std::printf("%-6s back end: no device\n", name);
         return 1;
     }
-    ALCdevice* pDevice = alcGetContextsDevice(alcGetCurrentContext());
-    auto get = reinterpret_cast<LPALCGETINTEGER64VSOFT>(
-        alcGetProcAddress(pDevice, "alcGetInteger64vSOFT"));
-    ALCint64SOFT latency = -1;
-    if (get != nullptr)
-        get(pDevice, ALC_DEVICE_LATENCY_SOFT, 1, &latency);
+    ALCdevice* pDevice = CurrentDevice();
+    const int64_t latency = DeviceInteger64(pDevice, ALC_DEVICE_LATENCY_SOFT);
     ALCint frequency = 0;
     ALCint refresh = 0;
     alcGetIntegerv(pDevice, ALC_FREQUENCY, 1, &frequency);

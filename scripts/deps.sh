@@ -10,7 +10,7 @@ want=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-wayland libopenal-dev li
       fonts-dejavu-core)
 if [[ "${1:-run}" == test ]]; then
   want+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-         xvfb xauth xdotool x11-xkb-utils x11-utils imagemagick sox valgrind
+         xvfb xauth xdotool x11-xkb-utils x11-utils libxcb1-dev imagemagick sox valgrind
          desktop-file-utils appstream appstream-util dpkg-dev file lintian man-db weston
          clang-format shellcheck mingw-w64
          pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus)

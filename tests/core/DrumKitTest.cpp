@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "DrumKit.h"
 #include "AllocationCounter.h"
-#include "CoreTestFiles.h"
+#include "DrumSetFiles.h"
 #include "FakeDirectSound.h"
 #include "FileSystem.h"
+#include "KitFakes.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +17,6 @@
 namespace {
 
 constexpr int kVoiceCount = kSoundCount * kVoicesPerSound;
-
-// The fake numbers buffers in the order they are made, and a kit whose voices
-// all got one made them in voice order.
-int BufferOf(int sound, int voice) {
-    return sound * kVoicesPerSound + voice + 1;
-}
 
 // A kit initialised over the fake device, in a folder of its own.
 class DrumKitOnFakeDevice : public ::testing::Test {
@@ -190,34 +187,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SBindings{"CodeZero", {30, 0}, {}, {0, 30, 255}},
                       SBindings{"AfterUnassign", {16, 30, 57}, {30}, {16, 57, 255}}),
     [](const auto& info) { return std::string(info.param.m_label); });
-
-// Records the operations in order, and the rows they leave.
-class CRecordingKeyList : public IKeyList {
-public:
-    int DeleteAllItems() override {
-        m_calls.push_back("delete all");
-        m_rows.clear();
-        return 1;
-    }
-    int InsertItem(int item, const std::string& text) override {
-        m_calls.push_back("insert " + std::to_string(item) + " " + text);
-        if (item < 0 || item > static_cast<int>(m_rows.size()))
-            return -1;
-        m_rows.insert(m_rows.begin() + item, {text, ""});
-        return item;
-    }
-    int SetItemText(int item, int subItem, const std::string& text) override {
-        m_calls.push_back("set " + std::to_string(item) + " " + std::to_string(subItem) + " " +
-                          text);
-        if (item < 0 || item >= static_cast<int>(m_rows.size()) || subItem != 1)
-            return 0;
-        m_rows[static_cast<size_t>(item)].second = text;
-        return 1;
-    }
-
-    std::vector<std::string> m_calls;
-    std::vector<std::pair<std::string, std::string>> m_rows;
-};
 
 TEST_F(DrumKitOnFakeDevice, FillKeyListListsBoundKeysByCodeWithTheirSoundNames) {
     m_kit.m_names[0] = "Kick";

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "DrumSetFile.h"
-#include "CoreTestFiles.h"
 #include "DrumKit.h"
+#include "DrumSetFiles.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 

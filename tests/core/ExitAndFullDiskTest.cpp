@@ -3,10 +3,12 @@
 // inside the toolkit's event loop while the kit lives, a save in place on a
 // disk with no room left, and a "drums.set" of gigabytes.
 #include "AsUser.h"
-#include "CoreTestFiles.h"
 #include "DrumKit.h"
 #include "DrumSetFile.h"
+#include "DrumSetFiles.h"
 #include "FakeDirectSound.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 

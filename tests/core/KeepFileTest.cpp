@@ -4,11 +4,12 @@
 // beside it, a save in place on a full disk leaves the old file whole, and a
 // file too large to be real is never read nor written. Over a file system in
 // memory, one run of the program at a time: Init, a change or none, the end.
-#include "CoreTestFiles.h"
 #include "DrumKit.h"
 #include "DrumSetFile.h"
+#include "DrumSetFiles.h"
 #include "FakeDirectSound.h"
 #include "MemoryFileSystem.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,11 @@
 // the backup of a file read in part sits beside the file it keeps. The tests
 // run as root; an ordinary user is met in a child process.
 #include "AsUser.h"
-#include "CoreTestFiles.h"
 #include "DrumKit.h"
 #include "DrumSetFile.h"
 #include "FakeDirectSound.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Saving must never cost the user the file they had. Tests run as root, where
 // permission bits stop nothing, so every fault comes through the file-system seam.
-#include "CoreTestFiles.h"
 #include "DrumKit.h"
 #include "DrumSetFile.h"
+#include "DrumSetFiles.h"
 #include "FakeDirectSound.h"
 #include "FileSystem.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 

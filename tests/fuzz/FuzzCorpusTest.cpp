@@ -3,14 +3,13 @@
 // seeds and each input that once found a fault, so that a fault found once
 // stays found even where no fuzzer runs.
 #include "FuzzChecks.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -47,21 +46,16 @@ std::string TestName(const ::testing::TestParamInfo<SKeptInput>& info) {
     return name;
 }
 
-std::string Bytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class DrumSetInput : public ::testing::TestWithParam<SKeptInput> {};
 class WaveImageInput : public ::testing::TestWithParam<SKeptInput> {};
 
 TEST_P(DrumSetInput, LoadsSavesAndReachesTheFixedPoint) {
-    const std::string bytes = Bytes(GetParam().m_path);
+    const std::string bytes = ReadBytes(GetParam().m_path);
     EXPECT_EQ("", CheckDrumSetFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
 }
 
 TEST_P(WaveImageInput, IsReadWithinItsLength) {
-    const std::string bytes = Bytes(GetParam().m_path);
+    const std::string bytes = ReadBytes(GetParam().m_path);
     EXPECT_EQ("", CheckWaveImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
 }
 

@@ -5,8 +5,12 @@
 // stay where it was once the session is under way.
 #include "AfxQt.h"
 #include "DrumPadDlg.h"
+#include "DrumSetFiles.h"
 #include "KeyNames.h"
 #include "OpenALTestSupport.h"
+#include "ProcessMemory.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 #include "UiTestSupport.h"
 
 #include <AL/al.h>
@@ -54,7 +58,7 @@ TEST_F(DrumPadSoak, HundredThousandKeyEventsKeepMemoryFlat) {
                 bound.push_back(static_cast<unsigned>(code));
         }
         ASSERT_FALSE(bound.empty());
-        PressKey(Qt::Key_Tab, 15);
+        PressKey(Qt::Key_Tab, kKeyTab);
         QWidget* pDrumBox = AfxGetWidget(dlg.m_drumBox);
         ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == pDrumBox; }));
 
@@ -80,7 +84,7 @@ TEST_F(DrumPadSoak, HundredThousandKeyEventsKeepMemoryFlat) {
                   KeyName(static_cast<ScanCode>(lastCode)));
         EXPECT_GT(PlayingSources(), 0);
         EXPECT_EQ(AL_NO_ERROR, alGetError());
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
     AfxGetApp()->m_pMainWnd = nullptr;
     std::printf(

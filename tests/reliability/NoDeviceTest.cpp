@@ -4,7 +4,11 @@
 // then works silently, and the drum set file is still read and written.
 #include "DirectSound.h"
 #include "DrumKit.h"
+#include "DrumSetFiles.h"
+#include "KitFakes.h"
 #include "OpenALTestSupport.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,11 @@
 // kit sounding at once. Nothing may fail, and memory must stay where it was
 // once the session is under way.
 #include "DrumKit.h"
+#include "DrumSetFiles.h"
 #include "OpenALTestSupport.h"
+#include "ProcessMemory.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // A save killed at any moment must leave "drums.set" whole, old or new, and
 // must not leave its temporary files lying about to pile up run after run.
-#include "CoreTestFiles.h"
 #include "DrumKit.h"
 #include "DrumSetFile.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 // own terms (not through the program's reader): each must hold its row of the format table,
 // and each sound must be a clean stroke, balanced against the kit and unlike the others.
 #include "Resources.h"
+#include "WaveFile.h"
 #include "WaveTable.h"
 
 #include <gtest/gtest.h>
@@ -17,13 +18,6 @@
 namespace {
 
 constexpr double kCommonRate = 44100.0;
-
-uint16_t Le16(const unsigned char* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t Le32(const unsigned char* p) {
-    return uint32_t(Le16(p)) | uint32_t(Le16(p + 2)) << 16;
-}
 
 std::vector<double> Samples(const unsigned char* p, uint32_t count, int stride) {
     std::vector<double> v(count);

@@ -4,11 +4,10 @@
 // the kit as written.
 #include "DrumKit.h"
 #include "KeyNames.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
@@ -54,11 +53,7 @@ SStarterSet Parse(const std::string& text) {
 }
 
 const SStarterSet& Starter() {
-    static const SStarterSet set = [] {
-        std::ifstream in(kStarterSet, std::ios::binary);
-        return Parse(
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
-    }();
+    static const SStarterSet set = [] { return Parse(ReadBytes(kStarterSet)); }();
     return set;
 }
 

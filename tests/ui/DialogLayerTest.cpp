@@ -157,7 +157,7 @@ TEST_F(DialogLayer, OpensInvisibleUntilInitialisedWithFocusOnFirstTabStop) {
         EXPECT_EQ(LabelText(Item(kIdLabel)), QStringLiteral("Save & Exit Now"));
         EXPECT_EQ(qobject_cast<QPushButton*>(Item(kIdApply))->text(),
                   QStringLiteral("&Apply && Close"));
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
     EXPECT_FALSE(m_dlg.m_visibleDuringInit);
     EXPECT_EQ(result, IDCANCEL);
@@ -177,19 +177,19 @@ struct SKeyCase {
 TEST_F(DialogLayer, KeyBoxHearsEveryKeyButTheDialogAndSystemKeys) {
     // clang-format off
     const SKeyCase cases[] = {
-        {"A", Qt::Key_A, 30, Qt::NoModifier, false, 30},
-        {"A held", Qt::Key_A, 30, Qt::NoModifier, true, 30 | KF_REPEAT},
-        {"F1", Qt::Key_F1, 59, Qt::NoModifier, false, 59},
-        {"Delete", Qt::Key_Delete, 111, Qt::NoModifier, false, 83 | KF_EXTENDED},
-        {"keypad Delete", Qt::Key_Delete, 83, Qt::KeypadModifier, false, 83},
-        {"dead circumflex", Qt::Key_Dead_Circumflex, 26, Qt::NoModifier, false, 26},
-        {"Left Shift", Qt::Key_Shift, 42, Qt::NoModifier, false, 42},
-        {"Ctrl+A", Qt::Key_A, 30, Qt::ControlModifier, false, 30},
-        {"Right Ctrl", Qt::Key_Control, 97, Qt::NoModifier, false, 29 | KF_EXTENDED},
-        {"Pause", Qt::Key_Pause, 119, Qt::NoModifier, false, 69},
-        {"Alt", Qt::Key_Alt, 56, Qt::NoModifier, false, -1},
-        {"Alt+A", Qt::Key_A, 30, Qt::AltModifier, false, -1},
-        {"F10", Qt::Key_F10, 68, Qt::NoModifier, false, -1},
+        {"A", Qt::Key_A, kKeyA, Qt::NoModifier, false, 30},
+        {"A held", Qt::Key_A, kKeyA, Qt::NoModifier, true, 30 | KF_REPEAT},
+        {"F1", Qt::Key_F1, kKeyF1, Qt::NoModifier, false, 59},
+        {"Delete", Qt::Key_Delete, kKeyDelete, Qt::NoModifier, false, 83 | KF_EXTENDED},
+        {"keypad Delete", Qt::Key_Delete, kKeyKpDelete, Qt::KeypadModifier, false, 83},
+        {"dead circumflex", Qt::Key_Dead_Circumflex, kKeyLeftBrace, Qt::NoModifier, false, 26},
+        {"Left Shift", Qt::Key_Shift, kKeyLeftShift, Qt::NoModifier, false, 42},
+        {"Ctrl+A", Qt::Key_A, kKeyA, Qt::ControlModifier, false, 30},
+        {"Right Ctrl", Qt::Key_Control, kKeyRightCtrl, Qt::NoModifier, false, 29 | KF_EXTENDED},
+        {"Pause", Qt::Key_Pause, kKeyPause, Qt::NoModifier, false, 69},
+        {"Alt", Qt::Key_Alt, kKeyLeftAlt, Qt::NoModifier, false, -1},
+        {"Alt+A", Qt::Key_A, kKeyA, Qt::AltModifier, false, -1},
+        {"F10", Qt::Key_F10, kKeyF10, Qt::NoModifier, false, -1},
     };
     // clang-format on
     RunModal(m_dlg, [&] {
@@ -212,13 +212,13 @@ TEST_F(DialogLayer, KeyBoxHearsEveryKeyButTheDialogAndSystemKeys) {
         }
         m_dlg.m_keyDowns.clear();
         // Tab moves on; Shift+Tab comes back; neither is a key of the box.
-        PressKey(Qt::Key_Tab, 15);
+        PressKey(Qt::Key_Tab, kKeyTab);
         EXPECT_EQ(FocusWidget(), Item(kIdList));
-        PressKey(Qt::Key_Backtab, 15, Qt::ShiftModifier);
+        PressKey(Qt::Key_Backtab, kKeyTab, Qt::ShiftModifier);
         EXPECT_EQ(FocusWidget(), Item(kIdKeyBox));
         EXPECT_TRUE(m_dlg.m_keyDowns.empty());
         // Enter is the dialog's OK.
-        PressKey(Qt::Key_Return, 28);
+        PressKey(Qt::Key_Return, kKeyEnter);
         EXPECT_TRUE(m_dlg.m_keyDowns.empty());
         EXPECT_EQ(m_dlg.m_okCount, 1);
     });
@@ -239,7 +239,7 @@ TEST_F(DialogLayer, ListBoxReportsOnlyTheUsersSelectionChanges) {
         EXPECT_TRUE(m_dlg.m_selChanges.empty()) << "the program's own selection was reported";
 
         Focus(kIdList);
-        PressKey(Qt::Key_Down, 108);
+        PressKey(Qt::Key_Down, kKeyDown);
         ASSERT_EQ(m_dlg.m_selChanges, std::vector<int>{4});
         Click(List()->viewport(), ListEntry(1));
         ASSERT_EQ(m_dlg.m_selChanges, (std::vector<int>{4, 1}));
@@ -264,7 +264,7 @@ TEST_F(DialogLayer, ListBoxReportsOnlyTheUsersSelectionChanges) {
         EXPECT_EQ(m_dlg.m_selChanges.size(), 2u);
         list.GetText(1, text);
         EXPECT_EQ(text, "uno");
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 
@@ -274,7 +274,7 @@ TEST_F(DialogLayer, ListBoxDoubleClickIsReportedAndEnterIsNotOne) {
         EXPECT_EQ(m_dlg.m_listDoubleClicks, 1);
         EXPECT_EQ(m_dlg.m_list.GetCurSel(), 0);
         Focus(kIdList);
-        PressKey(Qt::Key_Return, 28);
+        PressKey(Qt::Key_Return, kKeyEnter);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(m_dlg.m_listDoubleClicks, 1);
@@ -287,18 +287,18 @@ TEST_F(DialogLayer, ListViewReportsDoubleClicksOnRowsAndOnEmptySpace) {
         DoubleClick(pReport->viewport(), row);
         DoubleClick(pReport->viewport(), QPoint(10, pReport->viewport()->height() - 3));
         EXPECT_EQ(m_dlg.m_reportDoubleClicks, (std::vector<int>{1, -1}));
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 
 TEST_F(DialogLayer, EnterPressesTheFocusedButtonElseRaisesOk) {
     const INT_PTR result = RunModal(m_dlg, [&] {
         Focus(kIdApply);
-        PressKey(Qt::Key_Return, 28);
+        PressKey(Qt::Key_Return, kKeyEnter);
         EXPECT_EQ(m_dlg.m_applyCount, 1);
         EXPECT_EQ(m_dlg.m_okCount, 0);
         Focus(kIdName);
-        PressKey(Qt::Key_Enter, 96);
+        PressKey(Qt::Key_Enter, kKeyKpEnter);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(m_dlg.m_okCount, 1);
@@ -306,7 +306,7 @@ TEST_F(DialogLayer, EnterPressesTheFocusedButtonElseRaisesOk) {
 }
 
 TEST_F(DialogLayer, AltF4Cancels) {
-    const INT_PTR result = RunModal(m_dlg, [&] { PressKey(Qt::Key_F4, 62, Qt::AltModifier); });
+    const INT_PTR result = RunModal(m_dlg, [&] { PressKey(Qt::Key_F4, kKeyF4, Qt::AltModifier); });
     EXPECT_EQ(result, IDCANCEL);
 }
 
@@ -321,8 +321,8 @@ TEST_F(DialogLayer, EditBoxCarriesBytesBothWaysAndStoresTypedTextAsUtf8) {
         // The user types behind the old name: the old bytes stay, the new are UTF-8.
         Focus(kIdName);
         pEdit->end(false);
-        PressKey(Qt::Key_unknown, 0, Qt::NoModifier, QString::fromUtf16(u" \u00E9t\u00E9"));
-        PressKey(Qt::Key_Return, 28);
+        PressKey(Qt::Key_unknown, kKeyNone, Qt::NoModifier, QString::fromUtf16(u" \u00E9t\u00E9"));
+        PressKey(Qt::Key_Return, kKeyEnter);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(m_dlg.m_name, "Caf\xE9 \xC3\xA9t\xC3\xA9");
@@ -336,12 +336,12 @@ TEST_F(DialogLayer, EditBoxTurnsPastedAndTypedLineBreaksIntoBlanks) {
         Focus(kIdName);
         pEdit->end(false);
         QApplication::clipboard()->setText(QStringLiteral(" Big\nBoom\r\nRoom\r"));
-        PressKey(Qt::Key_V, 47, Qt::ControlModifier);
+        PressKey(Qt::Key_V, kKeyV, Qt::ControlModifier);
         EXPECT_EQ(pEdit->text(), QStringLiteral("Kick Big Boom Room "));
         EXPECT_EQ(pEdit->cursorPosition(), pEdit->text().size());
         pEdit->home(false);
-        PressKey(Qt::Key_unknown, 0, Qt::NoModifier, QString::fromUtf16(u"1\u2029"));
-        PressKey(Qt::Key_Return, 28);
+        PressKey(Qt::Key_unknown, kKeyNone, Qt::NoModifier, QString::fromUtf16(u"1\u2029"));
+        PressKey(Qt::Key_Return, kKeyEnter);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(m_dlg.m_name, "1 Kick Big Boom Room ");
@@ -358,16 +358,16 @@ TEST_F(DialogLayer, NestedDialogIsOwnedCentredAndEndsOnItsOwn) {
             const QPoint offset = AfxGetWidget(nested)->frameGeometry().center() -
                                   AfxGetWidget(m_dlg)->frameGeometry().center();
             EXPECT_LE(offset.manhattanLength(), 1);
-            PressKey(Qt::Key_Escape, 1);
+            PressKey(Qt::Key_Escape, kKeyEsc);
         });
     };
     const INT_PTR result = RunModal(m_dlg, [&] {
         Focus(kIdApply);
-        PressKey(Qt::Key_Space, 57, Qt::NoModifier, QStringLiteral(" "));
+        PressKey(Qt::Key_Space, kKeySpace, Qt::NoModifier, QStringLiteral(" "));
         EXPECT_EQ(nestedResult, IDCANCEL);
         EXPECT_TRUE(m_dlg.IsRunning());
         EXPECT_EQ(CDialog::GetActiveModal(), &m_dlg);
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
     EXPECT_EQ(result, IDCANCEL);
 }
@@ -395,7 +395,7 @@ TEST_P(TemplateTexts, FitTheirLabelsAndEveryControlLiesInTheWindow) {
             EXPECT_TRUE(pWindow->rect().contains(pChild->geometry()))
                 << pChild->metaObject()->className();
         }
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 

@@ -4,7 +4,11 @@
 #include "AboutDlg.h"
 #include "AfxQt.h"
 #include "DrumPadDlg.h"
+#include "DrumSetFiles.h"
 #include "FakeDirectSound.h"
+#include "KitFakes.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 #include "UiTestSupport.h"
 
 #include <QApplication>
@@ -33,12 +37,6 @@ constexpr int kSnareSound = 9;
 constexpr int kF13Sound = 12;
 constexpr int kF1Sound = 20;
 
-// The fake numbers buffers in the order the kit makes them: sound by sound,
-// voice by voice.
-int BufferOf(int sound, int voice) {
-    return sound * kVoicesPerSound + voice + 1;
-}
-
 class DrumPad : public testing::Test {
 protected:
     void SetUp() override {
@@ -48,10 +46,10 @@ protected:
         names[kKickSound] = "Kick";
         names[kSnareSound] = "Caf\xE9 Snare"; // written by the Windows program
         const SBinding bindings[] = {
-            {30, kKickSound},  // A
-            {31, kSnareSound}, // S
-            {59, kF1Sound},    // F1
-            {100, kF13Sound},  // F13: a code without a name
+            {kKeyA, kKickSound},
+            {kKeyS, kSnareSound},
+            {kKeyF1, kF1Sound},
+            {100, kF13Sound}, // F13's Windows code: a code without a name
         };
         WriteDrumSet(names, bindings, 4);
         m_dlg.emplace();
@@ -66,7 +64,7 @@ protected:
     QString Status() { return LabelText(AfxGetDlgItem(*m_dlg, IDC_STATUS_TEXT)); }
     int Plays() { return m_fake.Count(EFakeOp::Play); }
     void FocusDrumBox() {
-        PressKey(Qt::Key_Tab, 15);
+        PressKey(Qt::Key_Tab, kKeyTab);
         ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == DrumBox(); }));
     }
     // The centre of a row of the key list, and a point below the last row.
@@ -100,21 +98,21 @@ TEST_F(DrumPad, OpensWithBindingsListedAndKeyListFocused) {
         // The sound device is bound to the drum pad window itself.
         EXPECT_EQ(kds::CallGetMainWindow(), m_dlg->GetSafeHwnd());
         EXPECT_NE(kds::CallGetMainWindow(), nullptr);
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
     EXPECT_EQ(result, IDCANCEL);
 }
 
 TEST_F(DrumPad, NonUtf8NameSurvivesTheListAndTheFile) {
-    const std::string before = ReadFileBytes("drums.set");
+    const std::string before = ReadBytes("drums.set");
     RunModal(*m_dlg, [&] {
         // Shown with a stand-in character, handed back byte for byte.
         EXPECT_EQ(KeyList()->topLevelItem(1)->text(1), QString::fromUtf16(u"Caf\uF7E9 Snare"));
         EXPECT_EQ(m_dlg->m_keyList.GetItemText(1, 1), "Caf\xE9 Snare");
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
     m_dlg.reset();
-    EXPECT_EQ(ReadFileBytes("drums.set"), before);
+    EXPECT_EQ(ReadBytes("drums.set"), before);
 }
 
 TEST_F(DrumPad, DrumBoxNamesEachKeyAndStrikesItsSound) {
@@ -123,22 +121,22 @@ TEST_F(DrumPad, DrumBoxNamesEachKeyAndStrikesItsSound) {
         EXPECT_EQ(Status(), kDrumming);
         m_fake.ClearLog();
 
-        PressKey(Qt::Key_A, 30, Qt::NoModifier, QStringLiteral("a"));
+        PressKey(Qt::Key_A, kKeyA, Qt::NoModifier, QStringLiteral("a"));
         EXPECT_EQ(LastStroke(), QStringLiteral("A"));
         EXPECT_EQ(Plays(), 1);
         EXPECT_EQ(m_fake.LastPlayedBuffer(), BufferOf(kKickSound, 1));
 
-        PressKey(Qt::Key_D, 32, Qt::NoModifier, QStringLiteral("d")); // unbound
+        PressKey(Qt::Key_D, kKeyD, Qt::NoModifier, QStringLiteral("d")); // unbound
         EXPECT_EQ(LastStroke(), QStringLiteral("D"));
         EXPECT_EQ(Plays(), 1);
 
-        PressKey(Qt::Key_F13, 183); // code 100 has no name but is bound
+        PressKey(Qt::Key_F13, kKeyF13); // code 100 has no name but is bound
         EXPECT_EQ(LastStroke(), QString());
         EXPECT_EQ(Plays(), 2);
         EXPECT_EQ(m_fake.LastPlayedBuffer(), BufferOf(kF13Sound, 1));
 
         // F1 is an ordinary key here, not the help command.
-        PressKey(Qt::Key_F1, 59);
+        PressKey(Qt::Key_F1, kKeyF1);
         EXPECT_EQ(LastStroke(), QStringLiteral("F1"));
         EXPECT_EQ(Plays(), 3);
         EXPECT_EQ(CDialog::GetActiveModal(), &*m_dlg);
@@ -147,7 +145,7 @@ TEST_F(DrumPad, DrumBoxNamesEachKeyAndStrikesItsSound) {
         SendKeyPress(FocusWidget(), Qt::Key_S, static_cast<unsigned>(-8));
         EXPECT_EQ(LastStroke(), QString());
         EXPECT_EQ(Plays(), 3);
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 
@@ -155,16 +153,17 @@ TEST_F(DrumPad, HeldKeyReplaysWithEachRepetitionThroughTheFiveVoices) {
     RunModal(*m_dlg, [&] {
         FocusDrumBox();
         m_fake.ClearLog();
-        SendKeyPress(FocusWidget(), Qt::Key_S, 31, Qt::NoModifier, false, QStringLiteral("s"));
+        SendKeyPress(FocusWidget(), Qt::Key_S, kKeyS, Qt::NoModifier, false, QStringLiteral("s"));
         for (int i = 0; i < 6; ++i)
-            SendKeyPress(FocusWidget(), Qt::Key_S, 31, Qt::NoModifier, true, QStringLiteral("s"));
+            SendKeyPress(FocusWidget(), Qt::Key_S, kKeyS, Qt::NoModifier, true,
+                         QStringLiteral("s"));
         EXPECT_EQ(Plays(), 7);
         // Voices 1, 2, 3, 4, 0, 1, 2.
         EXPECT_EQ(m_fake.LastPlayedBuffer(), BufferOf(kSnareSound, 2));
         EXPECT_EQ(m_fake.Count(EFakeOp::Play, BufferOf(kSnareSound, 1)), 2);
         EXPECT_EQ(m_fake.Count(EFakeOp::Play, BufferOf(kSnareSound, 0)), 1);
         EXPECT_EQ(LastStroke(), QStringLiteral("S"));
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 
@@ -173,32 +172,32 @@ TEST_F(DrumPad, StatusFollowsTheDrumBoxFocus) {
         EXPECT_EQ(Status(), kIdle);
         FocusDrumBox();
         EXPECT_EQ(Status(), kDrumming);
-        PressKey(Qt::Key_Backtab, 15, Qt::ShiftModifier);
+        PressKey(Qt::Key_Backtab, kKeyTab, Qt::ShiftModifier);
         EXPECT_TRUE(WaitUntil([&] { return FocusWidget() == KeyList(); }));
         EXPECT_EQ(Status(), kIdle);
         Click(DrumBox(), QPoint(10, 10));
         EXPECT_EQ(FocusWidget(), DrumBox());
         EXPECT_EQ(Status(), kDrumming);
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 
 TEST_F(DrumPad, EnterDoesNothingAndEscEndsTheRunAndWritesDrumsSet) {
     std::filesystem::remove("drums.set");
-    const SBinding binding = {30, kKickSound};
+    const SBinding binding = {kKeyA, kKickSound};
     std::string names[kSoundCount];
     WriteDrumSet(names, &binding, 1);
     const INT_PTR result = RunModal(*m_dlg, [&] {
         std::filesystem::remove("drums.set");
         m_dlg->m_kit.m_names[2] = "Clap"; // a change: a run without one writes nothing
-        PressKey(Qt::Key_Return, 28);
-        PressKey(Qt::Key_Enter, 96);
+        PressKey(Qt::Key_Return, kKeyEnter);
+        PressKey(Qt::Key_Enter, kKeyKpEnter);
         FocusDrumBox();
-        PressKey(Qt::Key_Return, 28);
+        PressKey(Qt::Key_Return, kKeyEnter);
         ProcessEventsFor(50);
         EXPECT_TRUE(m_dlg->IsRunning());
         EXPECT_EQ(LastStroke(), QString()) << "Enter reached the drum box";
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_FALSE(std::filesystem::exists("drums.set")) << "written before the window object went";
@@ -206,7 +205,7 @@ TEST_F(DrumPad, EnterDoesNothingAndEscEndsTheRunAndWritesDrumsSet) {
     ASSERT_TRUE(std::filesystem::exists("drums.set"));
     CDrumKit reread;
     reread.LoadSet("drums.set");
-    EXPECT_EQ(reread.m_keyMap[30], kKickSound);
+    EXPECT_EQ(reread.m_keyMap[kKeyA], kKickSound);
     EXPECT_EQ(reread.m_names[2], "Clap");
 }
 
@@ -224,15 +223,15 @@ TEST_F(DrumPad, RightClickRemovesTheBindingClickedAndBelowTheRowsNothing) {
         Click(pViewport, BelowRows(), Qt::RightButton);
         EXPECT_EQ(m_dlg->m_keyList.GetItemCount(), 4);
         EXPECT_EQ(m_dlg->m_keyList.GetNextItem(-1, LVNI_SELECTED), -1);
-        EXPECT_EQ(m_dlg->m_kit.m_keyMap[30], kKickSound);
+        EXPECT_EQ(m_dlg->m_kit.m_keyMap[kKeyA], kKickSound);
 
         // A right-click on the row of S removes S at once.
         Click(pViewport, RowPoint(1), Qt::RightButton);
         EXPECT_EQ(m_dlg->m_keyList.GetItemCount(), 3);
-        EXPECT_EQ(m_dlg->m_kit.m_keyMap[31], kNoSound);
+        EXPECT_EQ(m_dlg->m_kit.m_keyMap[kKeyS], kNoSound);
         EXPECT_EQ(m_dlg->m_keyList.GetItemText(1, 0), "F1");
-        EXPECT_EQ(m_dlg->m_kit.m_keyMap[30], kKickSound);
-        PressKey(Qt::Key_Escape, 1);
+        EXPECT_EQ(m_dlg->m_kit.m_keyMap[kKeyA], kKickSound);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 
@@ -240,14 +239,14 @@ TEST_F(DrumPad, KeysInTheKeyListPlayNothingAndDeleteRemovesNothing) {
     RunModal(*m_dlg, [&] {
         Click(KeyList()->viewport(), RowPoint(0));
         m_fake.ClearLog();
-        PressKey(Qt::Key_A, 30, Qt::NoModifier, QStringLiteral("a"));
-        PressKey(Qt::Key_Delete, 111);
-        PressKey(Qt::Key_Down, 108);
+        PressKey(Qt::Key_A, kKeyA, Qt::NoModifier, QStringLiteral("a"));
+        PressKey(Qt::Key_Delete, kKeyDelete);
+        PressKey(Qt::Key_Down, kKeyDown);
         EXPECT_EQ(Plays(), 0);
         EXPECT_EQ(LastStroke(), QString());
         EXPECT_EQ(m_dlg->m_keyList.GetItemCount(), 4);
-        EXPECT_EQ(m_dlg->m_kit.m_keyMap[30], kKickSound);
-        PressKey(Qt::Key_Escape, 1);
+        EXPECT_EQ(m_dlg->m_kit.m_keyMap[kKeyA], kKickSound);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 
@@ -256,16 +255,16 @@ TEST_F(DrumPad, KeyAddressedToTheWindowItselfPlaysOnlyUnrepeated) {
         Window()->setFocus();
         ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == Window(); }));
         m_fake.ClearLog();
-        PressKey(Qt::Key_S, 31, Qt::NoModifier, QStringLiteral("s"));
+        PressKey(Qt::Key_S, kKeyS, Qt::NoModifier, QStringLiteral("s"));
         EXPECT_EQ(LastStroke(), QStringLiteral("S"));
         EXPECT_EQ(Plays(), 1);
         // Coalesced repetitions (a repeat count of 2) are named but not played.
-        QKeyEvent twice(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, 38, 0, 0, QStringLiteral("a"),
-                        true, 2);
+        QKeyEvent twice(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, kKeyA + 8, 0, 0,
+                        QStringLiteral("a"), true, 2);
         QApplication::sendEvent(Window(), &twice);
         EXPECT_EQ(LastStroke(), QStringLiteral("A"));
         EXPECT_EQ(Plays(), 1);
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 
@@ -279,7 +278,7 @@ TEST_F(DrumPad, WindowMenuEndsWithSeparatorAndAboutItem) {
         EXPECT_EQ(pMenu->GetMenuItemID(2), 0u);
         EXPECT_EQ(pMenu->GetMenuItemID(3), static_cast<UINT>(IDM_ABOUTBOX));
         EXPECT_EQ(pMenu->GetMenuString(3), "&About Kadenzo...");
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 
@@ -290,32 +289,28 @@ TEST_F(DrumPad, RightClickOnAFreeSpotOpensTheWindowMenuAndItsAboutItem) {
                 [] {
                     auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
                     pMenu->setActiveAction(pMenu->actions().at(3));
-                    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, 36, 0, 0);
+                    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, kKeyEnter + 8,
+                                    0, 0);
                     QApplication::sendEvent(pMenu, &enter);
                 });
-        RunWhen(
-            [&] {
-                CDialog* pTop = CDialog::GetActiveModal();
-                return pTop != &*m_dlg && AfxGetWidget(*pTop)->isActiveWindow();
-            },
-            [&] {
-                CDialog* pAbout = CDialog::GetActiveModal();
-                aboutSeen = dynamic_cast<CAboutDlg*>(pAbout) != nullptr;
-                EXPECT_EQ(AfxGetWidget(*pAbout)->windowTitle(), QStringLiteral("About Kadenzo"));
-                // Windows beneath take no input while it is open.
-                EXPECT_EQ(QApplication::activeModalWidget(), AfxGetWidget(*pAbout));
-                // Centred over the drum pad window.
-                const QPoint offset = AfxGetWidget(*pAbout)->frameGeometry().center() -
-                                      Window()->frameGeometry().center();
-                EXPECT_LE(offset.manhattanLength(), 1);
-                EXPECT_EQ(FocusWidget(), AfxGetDlgItem(*pAbout, IDOK));
-                PressKey(Qt::Key_Return, 28); // its OK button
-            });
+        WhenActive<CAboutDlg>([&](CAboutDlg& about) {
+            CDialog* pAbout = &about;
+            aboutSeen = true;
+            EXPECT_EQ(AfxGetWidget(*pAbout)->windowTitle(), QStringLiteral("About Kadenzo"));
+            // Windows beneath take no input while it is open.
+            EXPECT_EQ(QApplication::activeModalWidget(), AfxGetWidget(*pAbout));
+            // Centred over the drum pad window.
+            const QPoint offset = AfxGetWidget(*pAbout)->frameGeometry().center() -
+                                  Window()->frameGeometry().center();
+            EXPECT_LE(offset.manhattanLength(), 1);
+            EXPECT_EQ(FocusWidget(), AfxGetDlgItem(*pAbout, IDOK));
+            PressKey(Qt::Key_Return, kKeyEnter); // its OK button
+        });
         // Beside the drum box, on no control.
         Click(Window(), QPoint(Window()->width() - 5, Window()->height() - 5), Qt::RightButton);
         EXPECT_TRUE(m_dlg->IsRunning());
         EXPECT_EQ(CDialog::GetActiveModal(), &*m_dlg);
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
     EXPECT_TRUE(aboutSeen);
 }
@@ -323,25 +318,20 @@ TEST_F(DrumPad, RightClickOnAFreeSpotOpensTheWindowMenuAndItsAboutItem) {
 TEST_F(DrumPad, F1OutsideTheDrumBoxOpensTheAboutBox) {
     bool aboutSeen = false;
     RunModal(*m_dlg, [&] {
-        RunWhen(
-            [&] {
-                CDialog* pTop = CDialog::GetActiveModal();
-                return pTop != &*m_dlg && AfxGetWidget(*pTop)->isActiveWindow();
-            },
-            [&] {
-                CDialog* pAbout = CDialog::GetActiveModal();
-                aboutSeen = dynamic_cast<CAboutDlg*>(pAbout) != nullptr;
-                // F1 inside the About box opens no second one.
-                PressKey(Qt::Key_F1, 59);
-                ProcessEventsFor(20);
-                EXPECT_EQ(CDialog::GetActiveModal(), pAbout);
-                PressKey(Qt::Key_Escape, 1);
-            });
+        WhenActive<CAboutDlg>([&](CAboutDlg& about) {
+            CDialog* pAbout = &about;
+            aboutSeen = true;
+            // F1 inside the About box opens no second one.
+            PressKey(Qt::Key_F1, kKeyF1);
+            ProcessEventsFor(20);
+            EXPECT_EQ(CDialog::GetActiveModal(), pAbout);
+            PressKey(Qt::Key_Escape, kKeyEsc);
+        });
         m_fake.ClearLog();
-        PressKey(Qt::Key_F1, 59);
+        PressKey(Qt::Key_F1, kKeyF1);
         EXPECT_EQ(Plays(), 0);
         EXPECT_TRUE(m_dlg->IsRunning());
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
     EXPECT_TRUE(aboutSeen);
 }
@@ -366,20 +356,20 @@ TEST_F(DrumPad, MinimisedWindowPaintsItsIconCentred) {
         EXPECT_EQ(shot.copy(x, y, 32, 32), icon);
         EXPECT_EQ(shot.pixelColor(2, 2), pWindow->palette().window().color());
         pWindow->setWindowState(Qt::WindowNoState);
-        PressKey(Qt::Key_Escape, 1);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 
 TEST_F(DrumPad, SessionEndSavesBeforeTheWindowCloses) {
     RunModal(*m_dlg, [&] {
-        m_dlg->m_kit.Assign(44, kKickSound); // Z
+        m_dlg->m_kit.Assign(kKeyZ, kKickSound);
         std::filesystem::remove("drums.set");
         m_dlg->SendMessage(WM_ENDSESSION, TRUE, 0);
         ASSERT_TRUE(std::filesystem::exists("drums.set"));
         CDrumKit reread;
         reread.LoadSet("drums.set");
-        EXPECT_EQ(reread.m_keyMap[44], kKickSound);
-        PressKey(Qt::Key_Escape, 1);
+        EXPECT_EQ(reread.m_keyMap[kKeyZ], kKickSound);
+        PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }
 
@@ -393,16 +383,11 @@ TEST_P(DrumPadSignal, EndsEveryOpenDialogAndTheKitWritesDrumsSet) {
     ASSERT_EQ(AfxInstallTerminationHandler(), 1);
     bool aboutOpen = false;
     const INT_PTR result = RunModal(*m_dlg, [&] {
-        m_dlg->m_kit.Assign(44, kKickSound); // Z, not in the file yet
-        RunWhen(
-            [&] {
-                CDialog* pTop = CDialog::GetActiveModal();
-                return pTop != &*m_dlg && AfxGetWidget(*pTop)->isActiveWindow();
-            },
-            [&] {
-                aboutOpen = true;
-                raise(GetParam());
-            });
+        m_dlg->m_kit.Assign(kKeyZ, kKickSound); // not in the file yet
+        WhenActive<CAboutDlg>([&](CAboutDlg&) {
+            aboutOpen = true;
+            raise(GetParam());
+        });
         m_dlg->SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
         // The About box has ended; the drum pad window ends as soon as this returns.
         EXPECT_EQ(CDialog::GetActiveModal(), &*m_dlg);
@@ -412,7 +397,7 @@ TEST_P(DrumPadSignal, EndsEveryOpenDialogAndTheKitWritesDrumsSet) {
     m_dlg.reset();
     CDrumKit reread;
     reread.LoadSet("drums.set");
-    EXPECT_EQ(reread.m_keyMap[44], kKickSound);
+    EXPECT_EQ(reread.m_keyMap[kKeyZ], kKickSound);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, DrumPadSignal, testing::Values(SIGINT, SIGTERM, SIGHUP));

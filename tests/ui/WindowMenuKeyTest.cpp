@@ -5,6 +5,7 @@
 // test here can see; the right-click on a free spot always opens ours.
 #include "DrumPadDlg.h"
 #include "FakeDirectSound.h"
+#include "TempFolder.h"
 #include "UiTestSupport.h"
 
 #include <QApplication>

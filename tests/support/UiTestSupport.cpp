@@ -3,7 +3,6 @@
 #include "AfxQt.h"
 
 #include "DrumApp.h"
-#include "DrumSetFile.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,10 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <stdlib.h>
 
 namespace {
 
@@ -46,39 +42,6 @@ private:
     testing::AddGlobalTestEnvironment(new CQtEnvironment);
 
 } // namespace
-
-void WriteDrumSet(const std::string (&names)[kSoundCount], const SBinding* pBindings, int count) {
-    int32_t keyMap[kKeyMapSize];
-    for (int32_t& entry : keyMap)
-        entry = kNoSound;
-    for (int i = 0; i < count; ++i)
-        keyMap[pBindings[i].m_key] = pBindings[i].m_sound;
-    std::ofstream out("drums.set", std::ios::binary);
-    out << FormatDrumSet(names, keyMap);
-}
-
-std::string ReadFileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool WaitUntil(const std::function<bool()>& predicate, int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!predicate()) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-void ProcessEventsFor(int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
 
 void RunWhen(const std::function<bool()>& condition, const std::function<void()>& action) {
     auto* pTimer = new QTimer();

@@ -1,38 +1,35 @@
 // SPDX-License-Identifier: MIT
-// Helpers for the offscreen tests of the windows: the Qt application, a
-// working folder per test, key and mouse events with native scan codes, and
-// modal runs driven from inside their own loop.
+// Helpers for the offscreen tests of the windows: the Qt application, key and
+// mouse events with native scan codes, and modal runs driven from inside their
+// own loop. Linking `ui_support` creates the Qt application and the program's
+// application object around every test.
 #pragma once
 
+#include "AfxQt.h"
 #include "AfxWin.h"
-#include "DrumTypes.h"
-#include "TempFolder.h"
+#include "KernelKeys.h"
+#include "QtEvents.h"
 
 #include <QPoint>
 #include <QString>
+#include <QWidget>
 #include <Qt>
 
-#include <filesystem>
 #include <functional>
-#include <string>
 
-class QWidget;
-
-// Writes "drums.set" in the working folder with these names and bindings
-// (key code, sound) in the kit's own format.
-struct SBinding {
-    int m_key;
-    int m_sound;
-};
-void WriteDrumSet(const std::string (&names)[kSoundCount], const SBinding* pBindings, int count);
-std::string ReadFileBytes(const std::filesystem::path& path);
-
-// Processes events until the predicate holds or the time is up; returns it.
-bool WaitUntil(const std::function<bool()>& predicate, int milliseconds = 3000);
-void ProcessEventsFor(int milliseconds);
 // Runs the action once, from the event loop running at the time (a nested
 // modal loop included), as soon as the condition holds.
 void RunWhen(const std::function<bool()>& condition, const std::function<void()>& action);
+
+// Runs the script inside the next dialog of that class once it is active.
+template <class TDialog> void WhenActive(std::function<void(TDialog&)> script) {
+    RunWhen(
+        [] {
+            auto* pTop = dynamic_cast<TDialog*>(CDialog::GetActiveModal());
+            return pTop && AfxGetWidget(*pTop) && AfxGetWidget(*pTop)->isActiveWindow();
+        },
+        [script] { script(*dynamic_cast<TDialog*>(CDialog::GetActiveModal())); });
+}
 
 // Runs the dialog modally; the script runs inside the dialog's own loop once its
 // window is shown and active. A run the script leaves open is cancelled after a
@@ -40,7 +37,7 @@ void RunWhen(const std::function<bool()>& condition, const std::function<void()>
 INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script);
 
 // A key press and release sent to the widget with the focus, as X11 reports a
-// key with this kernel code (native scan code = kernel code + 8).
+// key with this kernel code (KernelKeys.h; native scan code = kernel code + 8).
 void PressKey(int qtKey, unsigned kernelCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
               const QString& text = QString());
 // A key press only, optionally as an automatic repetition.

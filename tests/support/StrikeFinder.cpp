@@ -9,15 +9,13 @@
 // Strikes must stand apart by a short silence; sounds may not overlap.
 #include "DrumTypes.h"
 #include "Resources.h"
-#include "WaveImage.h"
+#include "TestFiles.h"
+#include "WaveFile.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -39,53 +37,17 @@ struct SAudio {
     double m_rate = 0;
 };
 
-uint16_t Le16(const unsigned char* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-uint32_t Le32(const unsigned char* p) {
-    return static_cast<uint32_t>(Le16(p)) | static_cast<uint32_t>(Le16(p + 2)) << 16;
-}
-
-// 16-bit integer or 32-bit float PCM, plain or in the extensible format block.
-bool Decode(const unsigned char* image, uint32_t length, SAudio* pAudio) {
-    const unsigned char* pFormat = nullptr;
-    const unsigned char* pData = nullptr;
-    uint32_t dataLength = 0;
-    if (!ParseWaveImage(image, length, &pFormat, &pData, &dataLength))
+// The channels of each frame summed.
+bool Decode(const unsigned char* image, size_t length, SAudio* pAudio) {
+    SPcmSound sound;
+    if (!DecodeWave(image, length, &sound))
         return false;
-    // A writer that never went back to fill in the data size: take the rest.
-    const uint32_t rest = static_cast<uint32_t>(image + length - pData);
-    if (dataLength == 0 || dataLength > rest)
-        dataLength = rest;
-    uint16_t tag = Le16(pFormat);
-    const uint16_t channels = Le16(pFormat + 2);
-    const uint32_t rate = Le32(pFormat + 4);
-    const uint16_t blockAlign = Le16(pFormat + 12);
-    const uint16_t bits = Le16(pFormat + 14);
-    if (tag == 0xFFFE)
-        tag = Le16(pFormat + 24); // the sub-format's first two bytes
-    if (channels == 0 || rate == 0 || blockAlign != channels * bits / 8)
-        return false;
-    const bool isFloat = tag == 3 && bits == 32;
-    if (!isFloat && !(tag == 1 && bits == 16))
-        return false;
-    const uint32_t frames = dataLength / blockAlign;
-    pAudio->m_rate = rate;
-    pAudio->m_samples.assign(frames, 0.0f);
-    for (uint32_t frame = 0; frame < frames; ++frame) {
+    pAudio->m_rate = sound.m_rate;
+    pAudio->m_samples.assign(sound.Frames(), 0.0f);
+    for (size_t frame = 0; frame < sound.Frames(); ++frame) {
         float sum = 0;
-        for (uint16_t channel = 0; channel < channels; ++channel) {
-            const unsigned char* p = pData + frame * blockAlign + channel * bits / 8;
-            if (isFloat) {
-                const uint32_t word = Le32(p);
-                float value;
-                std::memcpy(&value, &word, sizeof value);
-                sum += value;
-            } else {
-                sum += static_cast<int16_t>(Le16(p)) / 32768.0f;
-            }
-        }
+        for (int channel = 0; channel < sound.m_channels; ++channel)
+            sum += sound.At(frame, channel);
         pAudio->m_samples[frame] = sum;
     }
     return true;
@@ -124,11 +86,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: strike_finder OUTPUT.wav\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
-                                           std::istreambuf_iterator<char>());
+    const std::string bytes = ReadBytes(argv[1]);
     SAudio output;
-    if (bytes.empty() || !Decode(bytes.data(), static_cast<uint32_t>(bytes.size()), &output)) {
+    if (!Decode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &output)) {
         std::fprintf(stderr, "%s: no PCM WAVE file\n", argv[1]);
         return 2;
     }
