@@ -37,6 +37,8 @@ constexpr bool kMemoryIsOurs = false;
 constexpr bool kMemoryIsOurs = true;
 #endif
 
+constexpr int kSoakGuardMs = 300000;
+
 class DrumPadSoak : public ::testing::Test {
 protected:
     CAlsoftConfig m_config{"[general]\ndrivers = null\n"};
@@ -52,40 +54,45 @@ TEST_F(DrumPadSoak, HundredThousandKeyEventsKeepMemoryFlat) {
     long endKiB = -1;
     int strokes = 0;
     unsigned lastCode = 0;
-    RunModal(dlg, [&] {
-        for (int code = 1; code < kKeyMapSize; ++code) {
-            if (dlg.m_kit.m_keyMap[code] >= 0 && dlg.m_kit.m_keyMap[code] < kSoundCount)
-                bound.push_back(static_cast<unsigned>(code));
-        }
-        ASSERT_FALSE(bound.empty());
-        PressKey(Qt::Key_Tab, kKeyTab);
-        QWidget* pDrumBox = AfxGetWidget(dlg.m_drumBox);
-        ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == pDrumBox; }));
+    RunModal(
+        dlg,
+        [&] {
+            for (int code = 1; code < kKeyMapSize; ++code) {
+                if (dlg.m_kit.m_keyMap[code] >= 0 && dlg.m_kit.m_keyMap[code] < kSoundCount)
+                    bound.push_back(static_cast<unsigned>(code));
+            }
+            ASSERT_FALSE(bound.empty());
+            PressKey(Qt::Key_Tab, kKeyTab);
+            QWidget* pDrumBox = AfxGetWidget(dlg.m_drumBox);
+            ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == pDrumBox; }));
 
-        std::mt19937 random(1234);
-        while (strokes < kStrokes) {
-            const unsigned code = bound[random() % bound.size()];
-            // A key held down repeats; most hits are single.
-            const int burst = random() % 4 == 0 ? 10 + static_cast<int>(random() % 30) : 1;
-            for (int i = 0; i < burst; ++i)
-                SendKeyPress(pDrumBox, Qt::Key_A, code, Qt::NoModifier, i > 0);
-            strokes += burst;
-            lastCode = code;
-            // The window paints what it was told, and the mixer runs, between hits.
+            std::mt19937 random(1234);
+            while (strokes < kStrokes) {
+                const unsigned code = bound[random() % bound.size()];
+                // A key held down repeats; most hits are single.
+                const int burst = random() % 4 == 0 ? 10 + static_cast<int>(random() % 30) : 1;
+                for (int i = 0; i < burst; ++i)
+                    SendKeyPress(pDrumBox, Qt::Key_A, code, Qt::NoModifier, i > 0);
+                strokes += burst;
+                lastCode = code;
+                // The window paints what it was told, and the mixer runs, between hits.
+                QApplication::processEvents();
+                std::this_thread::sleep_for(std::chrono::microseconds(500));
+                if (settledKiB < 0 && strokes >= kSettleStrokes)
+                    settledKiB = ResidentKiB();
+            }
             QApplication::processEvents();
-            std::this_thread::sleep_for(std::chrono::microseconds(500));
-            if (settledKiB < 0 && strokes >= kSettleStrokes)
-                settledKiB = ResidentKiB();
-        }
-        QApplication::processEvents();
-        endKiB = ResidentKiB();
-        // The strokes went the whole way: named in the window, sounding.
-        EXPECT_EQ(LabelText(AfxGetDlgItem(dlg, IDC_LAST_STROKE)).toStdString(),
-                  KeyName(static_cast<ScanCode>(lastCode)));
-        EXPECT_GT(PlayingSources(), 0);
-        EXPECT_EQ(AL_NO_ERROR, alGetError());
-        PressKey(Qt::Key_Escape, kKeyEsc);
-    });
+            endKiB = ResidentKiB();
+            // The strokes went the whole way: named in the window, sounding.
+            EXPECT_EQ(LabelText(AfxGetDlgItem(dlg, IDC_LAST_STROKE)).toStdString(),
+                      KeyName(static_cast<ScanCode>(lastCode)));
+            EXPECT_GT(PlayingSources(), 0);
+            EXPECT_EQ(AL_NO_ERROR, alGetError());
+            PressKey(Qt::Key_Escape, kKeyEsc);
+        },
+        // The whole soak runs inside the one modal run: minutes under the
+        // sanitizers on a busy machine.
+        kSoakGuardMs);
     AfxGetApp()->m_pMainWnd = nullptr;
     std::printf(
         "drum pad window: resident memory after %d key events: %ld KiB, after %d: %ld KiB\n",

@@ -62,7 +62,7 @@ void RunWhen(const std::function<bool()>& condition, const std::function<void()>
     pTimer->start(10);
 }
 
-INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script) {
+INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script, int guardMs) {
     bool started = false;
     QTimer::singleShot(0, [&] {
         started = true;
@@ -77,7 +77,7 @@ INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script) {
         ADD_FAILURE() << "the modal run did not end";
         CDialog::CancelAllModal();
     });
-    guard.start(20000);
+    guard.start(guardMs);
     const INT_PTR result = dialog.DoModal();
     EXPECT_TRUE(started || result == -1);
     return result;

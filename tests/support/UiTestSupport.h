@@ -33,8 +33,9 @@ template <class TDialog> void WhenActive(std::function<void(TDialog&)> script) {
 
 // Runs the dialog modally; the script runs inside the dialog's own loop once its
 // window is shown and active. A run the script leaves open is cancelled after a
-// while, so that a failing test cannot hang.
-INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script);
+// while (guardMs, 20 s by default; long scripts ask for more), so that a failing
+// test cannot hang.
+INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script, int guardMs = 20000);
 
 // A key press and release sent to the widget with the focus, as X11 reports a
 // key with this kernel code (KernelKeys.h; native scan code = kernel code + 8).
