@@ -322,9 +322,10 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 
 // The program's entry: sets up the toolkit, the handling of SIGINT, SIGTERM and
-// SIGHUP (each ends every open dialog as with Cancel) and of the desktop
-// session's request to save (WM_ENDSESSION to the main window), then runs the
-// application object's InitInstance.
+// SIGHUP (each ends every open dialog as with Cancel), of a dialog window
+// destroyed from outside (the dialog ends as with Cancel, after those above it)
+// and of the desktop session's request to save (WM_ENDSESSION to the main
+// window), then runs the application object's InitInstance.
 int AfxWinMain(int argc, char** argv);
 
 // Sets up the same signal handling for a toolkit application the caller made
