@@ -6,8 +6,9 @@
 set -euo pipefail
 
 # qt6-wayland: the window on a Wayland desktop that has no X11 beside it.
+# libxcb1-dev: the layout of the X11 events the program reads itself.
 want=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-wayland libopenal-dev libopenal1
-      fonts-dejavu-core)
+      libxcb1-dev fonts-dejavu-core)
 if [[ "${1:-run}" == test ]]; then
   want+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
          xvfb xauth xdotool x11-xkb-utils x11-utils libxcb1-dev imagemagick sox valgrind

@@ -53,6 +53,7 @@ inline constexpr unsigned kKeyKpDelete = 83; // the keypad's Delete (Num Lock of
 inline constexpr unsigned kKeyKpEnter = 96;
 inline constexpr unsigned kKeyRightCtrl = 97;
 inline constexpr unsigned kKeyUp = 103;
+inline constexpr unsigned kKeyEnd = 107;
 inline constexpr unsigned kKeyDown = 108;
 inline constexpr unsigned kKeyDelete = 111;
 inline constexpr unsigned kKeyPause = 119;

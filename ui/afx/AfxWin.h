@@ -12,6 +12,7 @@
 #pragma once
 
 #include "AfxMessageMap.h"
+#include "AfxWholeText.h"
 #include "DialogTemplates.h"
 #include "WinApi.h"
 #include "resource.h"
@@ -122,9 +123,16 @@ public:
 };
 
 // A list view: report view with column headers, icon view or list view,
-// chosen by the template's LVS_ styles. Texts are the program's 8-bit texts.
+// chosen by the template's LVS_ styles. Texts are the program's 8-bit texts;
+// an item shows at most kAfxMaxShownText bytes of its text, and GetItemText
+// gives back the whole text it was given.
 class CListCtrl : public CWnd {
 public:
+    void Detach() override {
+        m_wholeTexts.Clear();
+        CWnd::Detach();
+    }
+
     int InsertColumn(int column, const std::string& heading, int format = LVCFMT_LEFT,
                      int width = -1);
     int DeleteAllItems();
@@ -136,12 +144,21 @@ public:
     // The first row after `start` (-1: from the top) in the state asked for.
     int GetNextItem(int start, UINT flags) const;
     BOOL SetItemState(int item, UINT state, UINT mask);
+
+private:
+    CAfxWholeTexts m_wholeTexts;
 };
 
 // A list box that never sorts: entry i stays where the program put it. Only
-// the user's changes of the selection are reported (LBN_SELCHANGE).
+// the user's changes of the selection are reported (LBN_SELCHANGE). An entry
+// shows at most kAfxMaxShownText bytes of its text; GetText gives it whole.
 class CListBox : public CWnd {
 public:
+    void Detach() override {
+        m_wholeTexts.Clear();
+        CWnd::Detach();
+    }
+
     int GetCount() const;
     // Inserts at index (-1: at the end); returns the index, or LB_ERR.
     int InsertString(int index, const std::string& text);
@@ -158,6 +175,9 @@ public:
     // Makes index the focused entry without selecting it; with scroll, scrolls
     // until it is at least partly visible.
     int SetCaretIndex(int index, BOOL scroll = TRUE);
+
+private:
+    CAfxWholeTexts m_wholeTexts;
 };
 
 // ---------------------------------------------------------------------------
@@ -173,7 +193,9 @@ public:
 
 // Binds a control object to the dialog's control with that id (once per run).
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
-// Moves a text between a member and a static text or an edit box.
+// Moves a text between a member and a static text or an edit box. A box shows
+// at most kAfxMaxShownText bytes of the text; read back while it still shows
+// them unchanged, it gives the whole text, and once edited, the text as typed.
 void DDX_Text(CDataExchange* pDX, int id, std::string& value);
 
 // ---------------------------------------------------------------------------
@@ -300,9 +322,10 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 
 // The program's entry: sets up the toolkit, the handling of SIGINT, SIGTERM and
-// SIGHUP (each ends every open dialog as with Cancel) and of the desktop
-// session's request to save (WM_ENDSESSION to the main window), then runs the
-// application object's InitInstance.
+// SIGHUP (each ends every open dialog as with Cancel), of a dialog window
+// destroyed from outside (the dialog ends as with Cancel, after those above it)
+// and of the desktop session's request to save (WM_ENDSESSION to the main
+// window), then runs the application object's InitInstance.
 int AfxWinMain(int argc, char** argv);
 
 // Sets up the same signal handling for a toolkit application the caller made

@@ -13,6 +13,11 @@
 class QEventLoop;
 class QMenu;
 
+// Watches the platform's events for dialog windows destroyed from outside
+// (an X11 DestroyNotify: `xdotool windowclose`, say), so that the program does
+// not run on without them. Returns 1 once watching.
+int AfxWatchDestroyedWindows();
+
 class CDialogWindow : public QWidget {
 public:
     CDialogWindow(CDialog* pDialog, const SDialogTemplate& dialogTemplate, QWidget* pOwner,
@@ -37,6 +42,13 @@ public:
     // Runs the modal loop until ExitModalLoop.
     void RunModalLoop();
     void ExitModalLoop(int result);
+    // The platform's window was destroyed from outside: the dialog ends as with
+    // Cancel, after those above it; the one beneath all ends every dialog, as
+    // CDialog::CancelAllModal does, so that the program ends.
+    void CancelAsGone();
+    // Ends the dialogs in a modal run from the topmost down to the one at
+    // depth (0: the one beneath all), each as with Cancel.
+    static void CancelRunsDownTo(int depth);
 
 protected:
     bool event(QEvent* event) override;

@@ -95,7 +95,8 @@ int CListBox::InsertString(int index, const std::string& text) {
     if (index == -1)
         index = pList->count();
     const QSignalBlocker blocker(pList);
-    pList->insertItem(index, AfxTextFromBytes(text));
+    m_wholeTexts.InsertRow(index);
+    pList->insertItem(index, AfxTextFromBytes(m_wholeTexts.Show(index, 0, text)));
     return index;
 }
 
@@ -106,6 +107,7 @@ int CListBox::DeleteString(int index) {
     const QSignalBlocker blocker(pList);
     const bool wasSelected = pList->item(index)->isSelected();
     delete pList->takeItem(index);
+    m_wholeTexts.DeleteRow(index);
     // Windows leaves no entry selected after the selected one is deleted; Qt
     // may have moved the selection to a neighbour.
     if (wasSelected)
@@ -118,13 +120,18 @@ void CListBox::ResetContent() {
         const QSignalBlocker blocker(pList);
         pList->clear();
     }
+    m_wholeTexts.Clear();
 }
 
 int CListBox::GetText(int index, std::string& text) const {
     QListWidget* pList = ListOf(*this);
     if (!pList || index < 0 || index >= pList->count())
         return LB_ERR;
-    text = AfxBytesFromText(pList->item(index)->text());
+    // An entry shown cut reads back whole: the program stores what it reads.
+    if (const std::string* pWhole = m_wholeTexts.Whole(index, 0))
+        text = *pWhole;
+    else
+        text = AfxBytesFromText(pList->item(index)->text());
     return static_cast<int>(text.size());
 }
 

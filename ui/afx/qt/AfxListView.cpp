@@ -163,6 +163,7 @@ int CListCtrl::DeleteAllItems() {
     if (!pView)
         return FALSE;
     pView->clear();
+    m_wholeTexts.Clear();
     return TRUE;
 }
 
@@ -172,8 +173,9 @@ int CListCtrl::InsertItem(int item, const std::string& text) {
         return -1;
     if (item > pView->topLevelItemCount())
         item = pView->topLevelItemCount();
+    m_wholeTexts.InsertRow(item);
     auto* pItem = new QTreeWidgetItem();
-    pItem->setText(0, AfxTextFromBytes(text));
+    pItem->setText(0, AfxTextFromBytes(m_wholeTexts.Show(item, 0, text)));
     pView->insertTopLevelItem(item, pItem);
     return item;
 }
@@ -183,7 +185,8 @@ int CListCtrl::SetItemText(int item, int subItem, const std::string& text) {
     if (!pView || item < 0 || item >= pView->topLevelItemCount() || subItem < 0 ||
         (subItem > 0 && subItem >= pView->ColumnCount()))
         return FALSE;
-    pView->topLevelItem(item)->setText(subItem, AfxTextFromBytes(text));
+    pView->topLevelItem(item)->setText(subItem,
+                                       AfxTextFromBytes(m_wholeTexts.Show(item, subItem, text)));
     return TRUE;
 }
 
@@ -191,6 +194,9 @@ std::string CListCtrl::GetItemText(int item, int subItem) const {
     CListViewWidget* pView = ViewOf(*this);
     if (!pView || item < 0 || item >= pView->topLevelItemCount() || subItem < 0)
         return std::string();
+    // An item shown cut reads back whole.
+    if (const std::string* pWhole = m_wholeTexts.Whole(item, subItem))
+        return *pWhole;
     return AfxBytesFromText(pView->topLevelItem(item)->text(subItem));
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The program's entry on Qt: the application, the termination signals, the
-// desktop session's request to save, then the application object's start.
+// The program's entry on Qt: the application, the termination signals, windows
+// destroyed from outside, the desktop session's request to save, then the
+// application object's start.
+#include "AfxDialogWindow.h"
 #include "AfxWin.h"
 
 #include <QApplication>
@@ -14,6 +16,7 @@ int AfxWinMain(int argc, char** argv) {
     if (!pApp)
         return 1;
     AfxInstallTerminationHandler();
+    AfxWatchDestroyedWindows();
 #if QT_CONFIG(sessionmanager)
     // The desktop session is ending: whatever the program keeps is saved now,
     // as the session may not let it reach its own end.

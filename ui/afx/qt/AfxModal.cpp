@@ -39,15 +39,31 @@ CDialog* CDialog::GetActiveModal() {
 
 void CDialog::CancelAllModal() {
     s_endingAll = true;
+    CDialogWindow::CancelRunsDownTo(0);
+}
+
+void CDialogWindow::CancelRunsDownTo(int depth) {
     // A menu or other popup runs a loop of its own that must end first.
     while (QWidget* pPopup = QApplication::activePopupWidget()) {
         if (!pPopup->close())
             break;
     }
-    for (int i = s_modalDepth - 1; i >= 0; --i) {
+    for (int i = s_modalDepth - 1; i >= depth; --i) {
         CDialog* pDialog = s_modalStack[i];
         if (pDialog->m_pWindow && !pDialog->m_ended)
             pDialog->SendMessage(WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+void CDialogWindow::CancelAsGone() {
+    for (int i = 0; i < s_modalDepth; ++i) {
+        if (s_modalStack[i] != m_pDialog)
+            continue;
+        if (i == 0)
+            CDialog::CancelAllModal();
+        else
+            CancelRunsDownTo(i);
+        return;
     }
 }
 

@@ -40,7 +40,7 @@ void CStaticWidget::SetTextBytes(const std::string& text) {
     if (text == m_bytes)
         return;
     m_bytes = text;
-    setText(AfxTextFromBytes(m_bytes));
+    setText(AfxTextFromBytes(AfxShownText(m_bytes)));
 }
 
 // ---------------------------------------------------------------------------
@@ -108,11 +108,13 @@ CEditWidget::CEditWidget(CDialogWindow* pWindow, const SDialogItem& item)
 }
 
 void CEditWidget::SetTextBytes(const std::string& text) {
-    setText(AfxTextFromBytes(text));
+    // Only the part shown passes through the line edit, which would also cut
+    // a text at its maximum length (32,767 characters, as on Windows).
+    setText(AfxTextFromBytes(m_text.Show(text)));
 }
 
 std::string CEditWidget::TextBytes() const {
-    return AfxBytesFromText(text());
+    return m_text.Read(AfxBytesFromText(text()));
 }
 
 void CEdit::SetSel(int start, int end) {

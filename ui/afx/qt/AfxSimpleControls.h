@@ -16,7 +16,7 @@ public:
     std::string TextBytes() const override { return m_bytes; }
 
 private:
-    std::string m_bytes; // what the label shows, as the program gave it
+    std::string m_bytes; // the label's text as the program gave it, whole
 };
 
 class CButtonWidget : public QPushButton, public IAfxControl {
@@ -32,4 +32,7 @@ public:
     CEditWidget(CDialogWindow* pWindow, const SDialogItem& item);
     void SetTextBytes(const std::string& text) override;
     std::string TextBytes() const override;
+
+private:
+    CAfxEditText m_text; // the whole text behind the part shown
 };

@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+#include "AfxWholeText.h"
+
+#include <utility>
+
+namespace {
+
+bool IsContinuationByte(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+} // namespace
+
+size_t AfxShownLength(const std::string& text) {
+    if (text.size() <= kAfxMaxShownText)
+        return text.size();
+    // text[end] is the first byte left out; a UTF-8 character has at most
+    // three bytes after its first.
+    size_t end = kAfxMaxShownText;
+    for (int back = 0; back < 3 && end > 0 && IsContinuationByte(text[end]); ++back)
+        --end;
+    // No character starts there: the bytes are no UTF-8, and any cut will do.
+    return IsContinuationByte(text[end]) ? kAfxMaxShownText : end;
+}
+
+std::string AfxShownText(const std::string& text) {
+    return text.substr(0, AfxShownLength(text));
+}
+
+std::string CAfxWholeTexts::Show(int row, int column, const std::string& text) {
+    Forget(row, column);
+    const size_t shown = AfxShownLength(text);
+    if (shown == text.size())
+        return text;
+    std::shared_ptr<const std::string> pWhole;
+    for (const SCell& cell : m_cells) {
+        if (cell.m_pWhole->size() == text.size() && *cell.m_pWhole == text) {
+            pWhole = cell.m_pWhole;
+            break;
+        }
+    }
+    if (!pWhole)
+        pWhole = std::make_shared<const std::string>(text);
+    m_cells.push_back(SCell{row, column, std::move(pWhole)});
+    return text.substr(0, shown);
+}
+
+const std::string* CAfxWholeTexts::Whole(int row, int column) const {
+    for (const SCell& cell : m_cells) {
+        if (cell.m_row == row && cell.m_column == column)
+            return cell.m_pWhole.get();
+    }
+    return nullptr;
+}
+
+void CAfxWholeTexts::InsertRow(int row) {
+    for (SCell& cell : m_cells) {
+        if (cell.m_row >= row)
+            ++cell.m_row;
+    }
+}
+
+void CAfxWholeTexts::DeleteRow(int row) {
+    std::erase_if(m_cells, [row](const SCell& cell) { return cell.m_row == row; });
+    for (SCell& cell : m_cells) {
+        if (cell.m_row > row)
+            --cell.m_row;
+    }
+}
+
+void CAfxWholeTexts::Forget(int row, int column) {
+    std::erase_if(m_cells, [row, column](const SCell& cell) {
+        return cell.m_row == row && cell.m_column == column;
+    });
+}
+
+std::string CAfxEditText::Show(const std::string& text) {
+    m_shown = AfxShownText(text);
+    m_cut = m_shown.size() != text.size();
+    m_whole = m_cut ? text : std::string();
+    return m_shown;
+}
+
+std::string CAfxEditText::Read(std::string shown) const {
+    if (m_cut && shown == m_shown)
+        return m_whole;
+    return shown;
+}
