@@ -6,7 +6,15 @@
 set -euo pipefail
 
 want=(g++ cmake ninja-build pkg-config qt6-base-dev libopenal-dev libopenal1 fonts-dejavu-core)
+# The Windows cross build: compilers, resource compiler, GoogleTest's sources,
+# Wine to run the 64-bit tests, pefile to look inside the executables.
+windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+         binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 googletest wine64 python3-pefile)
+if [[ "${1:-run}" == windows ]]; then
+  want+=("${windows[@]}")
+fi
 if [[ "${1:-run}" == test ]]; then
+  want+=("${windows[@]}")
   want+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
          xvfb xauth xdotool x11-xkb-utils x11-utils imagemagick sox valgrind
          desktop-file-utils appstream dpkg-dev file clang-format shellcheck)
