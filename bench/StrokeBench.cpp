@@ -15,6 +15,7 @@
 // copy of this program (--wave-probe).
 //
 // Usage: stroke_bench [--figures FILE] [--strokes N] [Google Benchmark options]
+#include "AfxQt.h"
 #include "AllocationCounter.h"
 #include "DrumApp.h"
 #include "DrumKit.h"
@@ -424,8 +425,8 @@ SStrokeRun DeliverStrokes(QWidget* pBox, std::vector<std::unique_ptr<QKeyEvent>>
 }
 
 void MeasureStrokePath(CDrumPadDlg& dlg, int strokes) {
-    QWidget* pBox = dlg.m_drumBox.GetWidget();
-    if (!WaitUntil([&] { return dlg.GetWidget() && dlg.GetWidget()->isVisible(); })) {
+    QWidget* pBox = AfxGetWidget(dlg.m_drumBox);
+    if (!WaitUntil([&] { return AfxGetWidget(dlg) && AfxGetWidget(dlg)->isVisible(); })) {
         std::printf("  the drum pad window did not show\n");
         return;
     }

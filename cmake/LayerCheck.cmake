@@ -32,3 +32,15 @@ function(kadenzo_forbid_qt target)
     endif()
   endforeach()
 endfunction()
+
+# The toolkit layer stands on the resources and the toolkit alone: the program's
+# own layers sit above it.
+function(kadenzo_forbid_links target)
+  set(all "")
+  _kadenzo_collect_links(${target} all)
+  foreach(forbidden IN LISTS ARGN)
+    if(forbidden IN_LIST all)
+      message(FATAL_ERROR "Layer '${target}' must not depend on '${forbidden}'")
+    endif()
+  endforeach()
+endfunction()

@@ -6,49 +6,9 @@
 // of a button or menu item. The toolkit layer turns each into a window.
 #pragma once
 
+#include "WinApi.h"
+
 #include <cstdint>
-
-// Window and control styles, with the values of the Windows headers so that a
-// template reads like its resource script.
-inline constexpr uint32_t WS_POPUP = 0x80000000u;
-inline constexpr uint32_t WS_VISIBLE = 0x10000000u;
-inline constexpr uint32_t WS_CAPTION = 0x00C00000u;
-inline constexpr uint32_t WS_BORDER = 0x00800000u;
-inline constexpr uint32_t WS_VSCROLL = 0x00200000u;
-inline constexpr uint32_t WS_SYSMENU = 0x00080000u;
-inline constexpr uint32_t WS_MINIMIZEBOX = 0x00020000u; // on a dialog
-inline constexpr uint32_t WS_GROUP = 0x00020000u;       // on a control
-inline constexpr uint32_t WS_TABSTOP = 0x00010000u;
-inline constexpr uint32_t DS_MODALFRAME = 0x00000080u;
-
-inline constexpr uint32_t WS_EX_DLGMODALFRAME = 0x00000001u;
-inline constexpr uint32_t WS_EX_CLIENTEDGE = 0x00000200u;
-inline constexpr uint32_t WS_EX_APPWINDOW = 0x00040000u;
-
-inline constexpr uint32_t SS_LEFT = 0x0000u;
-inline constexpr uint32_t SS_CENTER = 0x0001u;
-inline constexpr uint32_t SS_RIGHT = 0x0002u;
-
-inline constexpr uint32_t BS_PUSHBUTTON = 0x0000u;
-inline constexpr uint32_t BS_DEFPUSHBUTTON = 0x0001u;
-
-inline constexpr uint32_t ES_LEFT = 0x0000u;
-inline constexpr uint32_t ES_AUTOHSCROLL = 0x0080u;
-
-inline constexpr uint32_t LBS_NOTIFY = 0x0001u;
-inline constexpr uint32_t LBS_SORT = 0x0002u;
-inline constexpr uint32_t LBS_NOINTEGRALHEIGHT = 0x0100u;
-
-inline constexpr uint32_t LVS_ICON = 0x0000u;
-inline constexpr uint32_t LVS_REPORT = 0x0001u;
-inline constexpr uint32_t LVS_LIST = 0x0003u;
-inline constexpr uint32_t LVS_TYPEMASK = 0x0003u;
-inline constexpr uint32_t LVS_SINGLESEL = 0x0004u;
-inline constexpr uint32_t LVS_SHOWSELALWAYS = 0x0008u;
-inline constexpr uint32_t LVS_NOLABELWRAP = 0x0080u;
-inline constexpr uint32_t LVS_AUTOARRANGE = 0x0100u;
-inline constexpr uint32_t LVS_NOSCROLL = 0x2000u;
-inline constexpr uint32_t LVS_NOSORTHEADER = 0x8000u;
 
 enum class EControlKind {
     Static,     // text

@@ -17,7 +17,7 @@ if [[ "${1:-run}" == test ]]; then
   want+=("${windows[@]}")
   want+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
          xvfb xauth xdotool x11-xkb-utils x11-utils imagemagick sox valgrind
-         desktop-file-utils appstream dpkg-dev file clang-format shellcheck)
+         desktop-file-utils appstream dpkg-dev file clang-format shellcheck mingw-w64)
 fi
 
 missing=()

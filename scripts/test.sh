@@ -23,6 +23,9 @@ step "Build"
 cmake -S "$root" -B "$root/build" -G Ninja -DKADENZO_BENCH=ON
 cmake --build "$root/build" -j "$jobs"
 
+step "Windows shape"
+"$root/scripts/check-windows-shape.sh"
+
 step "Build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build-asan" -G Ninja -DKADENZO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 cmake --build "$root/build-asan" -j "$jobs"

@@ -2,27 +2,59 @@
 // The small sound-device interface the voices are written against: the
 // operations, flags and status codes of a DirectSound device and its static
 // buffers. The real back end (OpenAL Soft) and the test fake both implement it.
+//
+// It lives in a namespace of its own, so that a back end over the system's own
+// DirectSound can implement it with <dsound.h> beside it. There the codes and
+// flags are macros of the same names and values: a file that includes
+// <dsound.h> first gets theirs, and the names below are left undeclared.
 #pragma once
 
 #include <cstdint>
 
+namespace kds {
+
 using HRESULT = int32_t;
+// The window the device is bound to, as the platform knows it.
 using HWND = void*;
 
+#ifndef DS_OK
 inline constexpr HRESULT DS_OK = 0;
+#endif
+#ifndef DSERR_ALLOCATED
 inline constexpr HRESULT DSERR_ALLOCATED = static_cast<HRESULT>(0x8878000Au);
+#endif
+#ifndef DSERR_NODRIVER
 inline constexpr HRESULT DSERR_NODRIVER = static_cast<HRESULT>(0x88780078u);
+#endif
+#ifndef DSERR_BUFFERLOST
 inline constexpr HRESULT DSERR_BUFFERLOST = static_cast<HRESULT>(0x88780096u);
+#endif
 // Codes of our own back end for failures the device interface has no better word for.
+#ifndef DSERR_INVALIDPARAM
 inline constexpr HRESULT DSERR_INVALIDPARAM = static_cast<HRESULT>(0x80070057u);
+#endif
+#ifndef DSERR_OUTOFMEMORY
 inline constexpr HRESULT DSERR_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
+#endif
+#ifndef DSERR_BADFORMAT
 inline constexpr HRESULT DSERR_BADFORMAT = static_cast<HRESULT>(0x88780064u);
+#endif
+#ifndef DSERR_GENERIC
 inline constexpr HRESULT DSERR_GENERIC = static_cast<HRESULT>(0x80004005u);
+#endif
 
+#ifndef DSSCL_NORMAL
 inline constexpr uint32_t DSSCL_NORMAL = 1;
+#endif
+#ifndef DSBCAPS_STATIC
 inline constexpr uint32_t DSBCAPS_STATIC = 2;
+#endif
+#ifndef DSBLOCK_ENTIREBUFFER
 inline constexpr uint32_t DSBLOCK_ENTIREBUFFER = 2;
+#endif
+#ifndef DSBPLAY_LOOPING
 inline constexpr uint32_t DSBPLAY_LOOPING = 1;
+#endif
 
 // The buffer description in its 20-byte form. lpwfxFormat points at the WAVE
 // format block inside the image, unchanged and not necessarily aligned, so it is
@@ -81,3 +113,5 @@ HWND CallGetMainWindow();
 
 // The OpenAL Soft back end's device-creation function.
 HRESULT OpenALDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice, void* pUnkOuter);
+
+} // namespace kds

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+namespace kds {
+
 namespace {
 
 void RealSleep(uint32_t milliseconds) {
@@ -39,3 +41,5 @@ void CallSleep(uint32_t milliseconds) {
 HWND CallGetMainWindow() {
     return g_pGetMainWindow != nullptr ? g_pGetMainWindow() : nullptr;
 }
+
+} // namespace kds

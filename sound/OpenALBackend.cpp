@@ -16,6 +16,8 @@
 #include <new>
 #include <utility>
 
+namespace kds {
+
 namespace {
 
 // Room for every voice of the kit sounding at once (28 sounds of five voices),
@@ -396,3 +398,5 @@ HRESULT OpenALDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice
     *ppDevice = pDevice;
     return DS_OK;
 }
+
+} // namespace kds

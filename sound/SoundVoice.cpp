@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-IDirectSound* CSoundVoice::s_pDevice = nullptr;
+kds::IDirectSound* CSoundVoice::s_pDevice = nullptr;
 int32_t CSoundVoice::s_instanceCount = 0;
 
 namespace {
@@ -36,7 +36,7 @@ CSoundVoice::~CSoundVoice() {
     }
 }
 
-int CSoundVoice::Create(int resourceId, HWND ownerWindow) {
+int CSoundVoice::Create(int resourceId, kds::HWND ownerWindow) {
     SResourceImage image;
     if (!FindResourceImage(kResTypeWave, resourceId, &image))
         return 0;
@@ -44,26 +44,26 @@ int CSoundVoice::Create(int resourceId, HWND ownerWindow) {
 }
 
 int CSoundVoice::CreateFromMemory(const unsigned char* image, uint32_t imageLength,
-                                  HWND ownerWindow) {
-    const HWND window = ownerWindow != nullptr ? ownerWindow : CallGetMainWindow();
+                                  kds::HWND ownerWindow) {
+    const kds::HWND window = ownerWindow != nullptr ? ownerWindow : kds::CallGetMainWindow();
 
     if (s_pDevice == nullptr) {
-        HRESULT result = DS_OK;
+        kds::HRESULT result = kds::DS_OK;
         for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
             if (attempt > 0)
-                CallSleep(kOpenPauseMs);
-            IDirectSound* pDevice = nullptr;
-            result = CallDirectSoundCreate(nullptr, &pDevice, nullptr);
-            if (result == DS_OK)
+                kds::CallSleep(kOpenPauseMs);
+            kds::IDirectSound* pDevice = nullptr;
+            result = kds::CallDirectSoundCreate(nullptr, &pDevice, nullptr);
+            if (result == kds::DS_OK)
                 s_pDevice = pDevice;
-            if (result != DSERR_ALLOCATED && result != DSERR_NODRIVER)
+            if (result != kds::DSERR_ALLOCATED && result != kds::DSERR_NODRIVER)
                 break;
         }
-        if (result != DS_OK || s_pDevice == nullptr) {
+        if (result != kds::DS_OK || s_pDevice == nullptr) {
             s_pDevice = nullptr;
             return 0;
         }
-        s_pDevice->SetCooperativeLevel(window, DSSCL_NORMAL);
+        s_pDevice->SetCooperativeLevel(window, kds::DSSCL_NORMAL);
     }
 
     // A voice is created once; should it be created again, its old buffer goes
@@ -77,14 +77,14 @@ int CSoundVoice::CreateFromMemory(const unsigned char* image, uint32_t imageLeng
     if (!ParseWaveImage(image, imageLength, &pFormat, &m_pData, &m_dataLength))
         return 0;
 
-    DSBUFFERDESC desc;
+    kds::DSBUFFERDESC desc;
     desc.dwSize = kBufferDescBytes;
-    desc.dwFlags = DSBCAPS_STATIC;
+    desc.dwFlags = kds::DSBCAPS_STATIC;
     desc.dwBufferBytes = m_dataLength;
     desc.dwReserved = 0;
     desc.lpwfxFormat = pFormat;
-    IDirectSoundBuffer* pBuffer = nullptr;
-    if (s_pDevice->CreateSoundBuffer(&desc, &pBuffer, nullptr) != DS_OK) {
+    kds::IDirectSoundBuffer* pBuffer = nullptr;
+    if (s_pDevice->CreateSoundBuffer(&desc, &pBuffer, nullptr) != kds::DS_OK) {
         // Whatever a failing device left behind is not ours to release.
         m_pBuffer = nullptr;
         return 0;
@@ -101,31 +101,31 @@ int CSoundVoice::FillBuffer() {
         return 0;
     void* pRegion = nullptr;
     uint32_t regionBytes = 0;
-    HRESULT result =
-        m_pBuffer->Lock(0, 0, &pRegion, &regionBytes, nullptr, nullptr, DSBLOCK_ENTIREBUFFER);
-    if (result == DSERR_BUFFERLOST) {
+    kds::HRESULT result =
+        m_pBuffer->Lock(0, 0, &pRegion, &regionBytes, nullptr, nullptr, kds::DSBLOCK_ENTIREBUFFER);
+    if (result == kds::DSERR_BUFFERLOST) {
         m_pBuffer->Restore();
         pRegion = nullptr;
         regionBytes = 0;
-        result =
-            m_pBuffer->Lock(0, 0, &pRegion, &regionBytes, nullptr, nullptr, DSBLOCK_ENTIREBUFFER);
+        result = m_pBuffer->Lock(0, 0, &pRegion, &regionBytes, nullptr, nullptr,
+                                 kds::DSBLOCK_ENTIREBUFFER);
     }
-    if (result != DS_OK)
+    if (result != kds::DS_OK)
         return 0;
     // The buffer was made exactly m_dataLength bytes long; never write past what
     // the device handed out, whatever it did.
     const uint32_t bytes = m_dataLength < regionBytes ? m_dataLength : regionBytes;
     if (pRegion != nullptr && m_pData != nullptr && bytes != 0)
         std::memcpy(pRegion, m_pData, bytes);
-    return m_pBuffer->Unlock(pRegion, regionBytes, nullptr, 0) == DS_OK ? 1 : 0;
+    return m_pBuffer->Unlock(pRegion, regionBytes, nullptr, 0) == kds::DS_OK ? 1 : 0;
 }
 
 void CSoundVoice::Play(uint32_t start, int loop) {
     if (!IsValid() || m_enabled == 0)
         return;
     m_pBuffer->SetCurrentPosition(start > m_dataLength ? m_dataLength : start);
-    const uint32_t flags = loop ? DSBPLAY_LOOPING : 0;
-    if (m_pBuffer->Play(0, 0, flags) == DSERR_BUFFERLOST) {
+    const uint32_t flags = loop ? kds::DSBPLAY_LOOPING : 0;
+    if (m_pBuffer->Play(0, 0, flags) == kds::DSERR_BUFFERLOST) {
         FillBuffer();
         m_pBuffer->Play(0, 0, flags);
     }

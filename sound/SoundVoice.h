@@ -15,9 +15,9 @@ public:
     CSoundVoice& operator=(const CSoundVoice&) = delete;
 
     // Creates the voice from the embedded "WAVE" resource resourceId.
-    int Create(int resourceId, HWND ownerWindow);
+    int Create(int resourceId, kds::HWND ownerWindow);
     // Creates the voice from a WAVE image that stays in memory for the voice's life.
-    int CreateFromMemory(const unsigned char* image, uint32_t imageLength, HWND ownerWindow);
+    int CreateFromMemory(const unsigned char* image, uint32_t imageLength, kds::HWND ownerWindow);
     void Play(uint32_t start, int loop);
     int IsValid() const;
     int FillBuffer();
@@ -29,9 +29,9 @@ public:
 private:
     const unsigned char* m_pData;
     uint32_t m_dataLength;
-    IDirectSoundBuffer* m_pBuffer;
+    kds::IDirectSoundBuffer* m_pBuffer;
     int32_t m_enabled;
 
-    static IDirectSound* s_pDevice;
+    static kds::IDirectSound* s_pDevice;
     static int32_t s_instanceCount;
 };

@@ -13,7 +13,7 @@ const char kStatusIdle[] = "Click the above box before you start to drum";
 const char kStatusDrumming[] = "Hit some defined keys to make some noise!";
 
 // The sound device binds itself to the program's main window.
-HWND MainWindowHandle() {
+kds::HWND MainWindowHandle() {
     CWnd* pMain = AfxGetMainWnd();
     return pMain ? pMain->GetSafeHwnd() : nullptr;
 }
@@ -68,7 +68,7 @@ BOOL CDrumPadDlg::OnInitDialog() {
     m_keyList.InsertColumn(0, "Key", LVCFMT_LEFT, 60);
     m_keyList.InsertColumn(1, "Drum Sound", LVCFMT_LEFT, 170);
 
-    SetMainWindowHook(&MainWindowHandle);
+    kds::SetMainWindowHook(&MainWindowHandle);
     m_kit.Init();
     m_kit.FillKeyList(m_keyList);
     // The focus goes to the first tab stop, the key list: not the drum box.

@@ -5,6 +5,7 @@
 
 #include "AfxWin.h"
 #include "DrumKit.h"
+#include "KeyListCtrl.h"
 
 #include <cstdint>
 #include <string>
@@ -17,7 +18,7 @@ public:
     enum { IDD = IDD_DRUMPAD };
 
     CListCtrl m_drumBox;
-    CListCtrl m_keyList;
+    CKeyListCtrl m_keyList;
     std::string m_lastStroke;
     std::string m_status;
     HICON m_hIcon;

@@ -275,7 +275,7 @@ TEST(DrumKitInit, CreatesEveryVoiceFromItsSoundsSample) {
 
 struct SDeviceCase {
     const char* m_label;
-    HRESULT m_code;
+    kds::HRESULT m_code;
     int m_count;
     int m_attempts;
     int m_sleeps;
@@ -312,17 +312,17 @@ TEST_P(DeviceAtInit, CostsAtMostOneSeriesOfAttempts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Devices, DeviceAtInit,
-    ::testing::Values(SDeviceCase{"NoDriver", DSERR_NODRIVER, CFakeSoundScope::kAlways, 10, 9, 0},
-                      SDeviceCase{"AlwaysBusy", DSERR_ALLOCATED, CFakeSoundScope::kAlways, 10, 9,
-                                  0},
-                      SDeviceCase{"OtherFailure", DSERR_GENERIC, CFakeSoundScope::kAlways, 1, 0, 0},
-                      SDeviceCase{"BusyTwiceThenFree", DSERR_ALLOCATED, 2, 3, 2, kVoiceCount}),
+    ::testing::Values(
+        SDeviceCase{"NoDriver", kds::DSERR_NODRIVER, CFakeSoundScope::kAlways, 10, 9, 0},
+        SDeviceCase{"AlwaysBusy", kds::DSERR_ALLOCATED, CFakeSoundScope::kAlways, 10, 9, 0},
+        SDeviceCase{"OtherFailure", kds::DSERR_GENERIC, CFakeSoundScope::kAlways, 1, 0, 0},
+        SDeviceCase{"BusyTwiceThenFree", kds::DSERR_ALLOCATED, 2, 3, 2, kVoiceCount}),
     [](const auto& info) { return std::string(info.param.m_label); });
 
 TEST(DrumKitInit, VoiceFailuresWithTheDeviceOpenDoNotStopTheOthers) {
     CTempFolder folder;
     CFakeSoundScope fake;
-    fake.FailCreateBuffer(DSERR_OUTOFMEMORY, 3);
+    fake.FailCreateBuffer(kds::DSERR_OUTOFMEMORY, 3);
     CDrumKit kit;
     kit.Init();
     EXPECT_EQ(1, fake.CreateAttempts());

@@ -3,6 +3,7 @@
 // null driver): key events by the hundred thousand into the drum box, held keys
 // among them, the window painting as it goes. Nothing may fail, and memory must
 // stay where it was once the session is under way.
+#include "AfxQt.h"
 #include "DrumPadDlg.h"
 #include "KeyNames.h"
 #include "OpenALTestSupport.h"
@@ -54,7 +55,7 @@ TEST_F(DrumPadSoak, HundredThousandKeyEventsKeepMemoryFlat) {
         }
         ASSERT_FALSE(bound.empty());
         PressKey(Qt::Key_Tab, 15);
-        QWidget* pDrumBox = dlg.m_drumBox.GetWidget();
+        QWidget* pDrumBox = AfxGetWidget(dlg.m_drumBox);
         ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == pDrumBox; }));
 
         std::mt19937 random(1234);
@@ -75,7 +76,7 @@ TEST_F(DrumPadSoak, HundredThousandKeyEventsKeepMemoryFlat) {
         QApplication::processEvents();
         endKiB = ResidentKiB();
         // The strokes went the whole way: named in the window, sounding.
-        EXPECT_EQ(LabelText(dlg.GetDlgItem(IDC_LAST_STROKE)).toStdString(),
+        EXPECT_EQ(LabelText(AfxGetDlgItem(dlg, IDC_LAST_STROKE)).toStdString(),
                   KeyName(static_cast<ScanCode>(lastCode)));
         EXPECT_GT(PlayingSources(), 0);
         EXPECT_EQ(AL_NO_ERROR, alGetError());

@@ -15,15 +15,16 @@ namespace {
 
 int g_attempts = 0;
 
-HRESULT CountingCreate(const void* pGuidDevice, IDirectSound** ppDevice, void* pUnkOuter) {
+kds::HRESULT CountingCreate(const void* pGuidDevice, kds::IDirectSound** ppDevice,
+                            void* pUnkOuter) {
     ++g_attempts;
-    return OpenALDirectSoundCreate(pGuidDevice, ppDevice, pUnkOuter);
+    return kds::OpenALDirectSoundCreate(pGuidDevice, ppDevice, pUnkOuter);
 }
 
 class NoSoundDevice : public ::testing::Test {
 protected:
-    NoSoundDevice() { SetDirectSoundCreate(&CountingCreate); }
-    ~NoSoundDevice() override { SetDirectSoundCreate(nullptr); }
+    NoSoundDevice() { kds::SetDirectSoundCreate(&CountingCreate); }
+    ~NoSoundDevice() override { kds::SetDirectSoundCreate(nullptr); }
 
     CAlsoftConfig m_config{"[general]\ndrivers = kadenzo-no-such-driver\n"};
     CTempFolder m_folder;

@@ -343,17 +343,18 @@ public:
         FindResourceImage(kResTypeWave, id, &image);
         const unsigned char* format = nullptr;
         ParseWaveImage(image.m_pData, image.m_length, &format, &m_pData, &m_length);
-        if (OpenALDirectSoundCreate(nullptr, &m_pDevice, nullptr) != DS_OK)
+        if (kds::OpenALDirectSoundCreate(nullptr, &m_pDevice, nullptr) != kds::DS_OK)
             return;
-        const DSBUFFERDESC desc{20, DSBCAPS_STATIC, m_length, 0, format};
-        if (m_pDevice->CreateSoundBuffer(&desc, &m_pBuffer, nullptr) != DS_OK)
+        const kds::DSBUFFERDESC desc{20, kds::DSBCAPS_STATIC, m_length, 0, format};
+        if (m_pDevice->CreateSoundBuffer(&desc, &m_pBuffer, nullptr) != kds::DS_OK)
             return;
         void* region = nullptr;
         uint32_t bytes = 0;
-        if (m_pBuffer->Lock(0, 0, &region, &bytes, nullptr, nullptr, DSBLOCK_ENTIREBUFFER) != DS_OK)
+        if (m_pBuffer->Lock(0, 0, &region, &bytes, nullptr, nullptr, kds::DSBLOCK_ENTIREBUFFER) !=
+            kds::DS_OK)
             return;
         std::memcpy(region, m_pData, bytes);
-        m_ok = m_pBuffer->Unlock(region, bytes, nullptr, 0) == DS_OK;
+        m_ok = m_pBuffer->Unlock(region, bytes, nullptr, 0) == kds::DS_OK;
     }
     ~CDirectBuffer() {
         if (m_pBuffer != nullptr)
@@ -362,8 +363,8 @@ public:
             m_pDevice->Release();
     }
     bool m_ok = false;
-    IDirectSound* m_pDevice = nullptr;
-    IDirectSoundBuffer* m_pBuffer = nullptr;
+    kds::IDirectSound* m_pDevice = nullptr;
+    kds::IDirectSoundBuffer* m_pBuffer = nullptr;
     const unsigned char* m_pData = nullptr;
     uint32_t m_length = 0;
 };
@@ -374,19 +375,19 @@ TEST_F(OpenALBackendTest, PlayKeepsThePositionJustSetOnPlayingAndStoppedBuffers)
     {
         CDirectBuffer direct(300);
         ASSERT_TRUE(direct.m_ok);
-        IDirectSoundBuffer* pBuffer = direct.m_pBuffer;
+        kds::IDirectSoundBuffer* pBuffer = direct.m_pBuffer;
         // Stopped: starts from the position set.
-        ASSERT_EQ(DS_OK, pBuffer->SetCurrentPosition(seekFrame * 2));
+        ASSERT_EQ(kds::DS_OK, pBuffer->SetCurrentPosition(seekFrame * 2));
         estimate[0] = ClockFrame();
-        EXPECT_EQ(DS_OK, pBuffer->Play(0, 0, 0));
+        EXPECT_EQ(kds::DS_OK, pBuffer->Play(0, 0, 0));
         Sleep(80);
         // Playing: a new position is taken at once, and Play goes on from there.
         estimate[1] = ClockFrame();
-        EXPECT_EQ(DS_OK, pBuffer->SetCurrentPosition(2 * 1000));
-        EXPECT_EQ(DS_OK, pBuffer->Play(0, 0, 0));
+        EXPECT_EQ(kds::DS_OK, pBuffer->SetCurrentPosition(2 * 1000));
+        EXPECT_EQ(kds::DS_OK, pBuffer->Play(0, 0, 0));
         Sleep(80);
         estimate[2] = ClockFrame();
-        EXPECT_EQ(DS_OK, pBuffer->SetCurrentPosition(seekFrame * 2));
+        EXPECT_EQ(kds::DS_OK, pBuffer->SetCurrentPosition(seekFrame * 2));
         Sleep(80);
         EXPECT_EQ(AL_NO_ERROR, alGetError());
     }
@@ -516,17 +517,17 @@ TEST(OpenALDeviceOpen, NoDriverOnlyWhenNoDeviceIsListed) {
 
 int OpenProbe(const char* config) {
     setenv("ALSOFT_CONF", config, 1);
-    IDirectSound* pDevice = nullptr;
-    const HRESULT result = OpenALDirectSoundCreate(nullptr, &pDevice, nullptr);
+    kds::IDirectSound* pDevice = nullptr;
+    const kds::HRESULT result = kds::OpenALDirectSoundCreate(nullptr, &pDevice, nullptr);
     if (pDevice != nullptr)
         pDevice->Release();
-    if (result == DS_OK)
+    if (result == kds::DS_OK)
         return pDevice != nullptr ? kProbeOk : kProbeOther;
     if (pDevice != nullptr)
         return kProbeOther;
-    return result == DSERR_NODRIVER    ? kProbeNoDriver
-           : result == DSERR_ALLOCATED ? kProbeAllocated
-                                       : kProbeOther;
+    return result == kds::DSERR_NODRIVER    ? kProbeNoDriver
+           : result == kds::DSERR_ALLOCATED ? kProbeAllocated
+                                            : kProbeOther;
 }
 
 } // namespace

@@ -16,8 +16,8 @@ namespace {
 constexpr int kVoices = 140;
 constexpr int kFirstId = 300;
 
-HWND FakeWindow(uintptr_t n) {
-    return reinterpret_cast<HWND>(n);
+kds::HWND FakeWindow(uintptr_t n) {
+    return reinterpret_cast<kds::HWND>(n);
 }
 
 SResourceImage Image(int id) {
@@ -55,7 +55,7 @@ TEST_F(SoundVoiceTest, KitOpensAndBindsOneDeviceForAllVoices) {
     const int bind = m_fake.IndexOf(EFakeOp::SetCooperativeLevel, CFakeSoundScope::kAnyBuffer);
     EXPECT_EQ(1, bind) << "bound right after the device opened, before the first buffer";
     EXPECT_EQ(FakeWindow(0x51), m_fake.Log()[bind].m_window);
-    EXPECT_EQ(DSSCL_NORMAL, m_fake.Log()[bind].m_flags);
+    EXPECT_EQ(kds::DSSCL_NORMAL, m_fake.Log()[bind].m_flags);
     ASSERT_EQ(kVoices, m_fake.BuffersMade());
 
     for (int i = 0; i < kVoices; ++i) {
@@ -64,7 +64,7 @@ TEST_F(SoundVoiceTest, KitOpensAndBindsOneDeviceForAllVoices) {
         const SFakeBufferState& buffer = m_fake.Buffer(i + 1);
         EXPECT_TRUE(kit.m_voices[i].IsValid()) << i;
         EXPECT_EQ(shape.m_dataBytes, buffer.m_bytes) << i;
-        EXPECT_EQ(DSBCAPS_STATIC, buffer.m_flags) << i;
+        EXPECT_EQ(kds::DSBCAPS_STATIC, buffer.m_flags) << i;
         EXPECT_EQ(image.m_pData + 20, buffer.m_pFormat) << i;
         ASSERT_EQ(shape.m_dataBytes, buffer.m_memory.size());
         EXPECT_EQ(0, std::memcmp(image.m_pData + 44, buffer.m_memory.data(), shape.m_dataBytes))
@@ -78,7 +78,7 @@ TEST_F(SoundVoiceTest, KitOpensAndBindsOneDeviceForAllVoices) {
         if (call.m_op == EFakeOp::Lock) {
             EXPECT_EQ(0u, call.m_position);
             EXPECT_EQ(0u, call.m_bytes);
-            EXPECT_EQ(DSBLOCK_ENTIREBUFFER, call.m_flags);
+            EXPECT_EQ(kds::DSBLOCK_ENTIREBUFFER, call.m_flags);
         }
         if (call.m_op == EFakeOp::Unlock) {
             EXPECT_EQ(m_fake.Buffer(call.m_buffer).m_bytes, call.m_bytes);
@@ -88,7 +88,7 @@ TEST_F(SoundVoiceTest, KitOpensAndBindsOneDeviceForAllVoices) {
 
 struct SOpenCase {
     const char* m_name;
-    HRESULT m_code;
+    kds::HRESULT m_code;
     int m_failures;
     int m_attempts;
     int m_created;
@@ -121,17 +121,18 @@ TEST_P(DeviceOpenTest, RetriesOnlyBusyOrMissingDriverTenTimesWithPauses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, DeviceOpenTest,
-    ::testing::Values(SOpenCase{"OpensAtOnce", DSERR_ALLOCATED, 0, 1, 1},
-                      SOpenCase{"BusyTwice", DSERR_ALLOCATED, 2, 3, 1},
-                      SOpenCase{"NoDriverNineTimes", DSERR_NODRIVER, 9, 10, 1},
-                      SOpenCase{"NoDriver", DSERR_NODRIVER, CFakeSoundScope::kAlways, 10, 0},
-                      SOpenCase{"AlwaysBusy", DSERR_ALLOCATED, CFakeSoundScope::kAlways, 10, 0},
-                      SOpenCase{"OtherFailure", DSERR_GENERIC, CFakeSoundScope::kAlways, 1, 0},
-                      SOpenCase{"OutOfMemory", DSERR_OUTOFMEMORY, 1, 1, 0}),
+    ::testing::Values(SOpenCase{"OpensAtOnce", kds::DSERR_ALLOCATED, 0, 1, 1},
+                      SOpenCase{"BusyTwice", kds::DSERR_ALLOCATED, 2, 3, 1},
+                      SOpenCase{"NoDriverNineTimes", kds::DSERR_NODRIVER, 9, 10, 1},
+                      SOpenCase{"NoDriver", kds::DSERR_NODRIVER, CFakeSoundScope::kAlways, 10, 0},
+                      SOpenCase{"AlwaysBusy", kds::DSERR_ALLOCATED, CFakeSoundScope::kAlways, 10,
+                                0},
+                      SOpenCase{"OtherFailure", kds::DSERR_GENERIC, CFakeSoundScope::kAlways, 1, 0},
+                      SOpenCase{"OutOfMemory", kds::DSERR_OUTOFMEMORY, 1, 1, 0}),
     [](const auto& info) { return info.param.m_name; });
 
 TEST_F(SoundVoiceTest, FailedOpenIsRetriedWholeByEveryCreationAndStrikesStaySilent) {
-    m_fake.FailCreate(DSERR_NODRIVER, CFakeSoundScope::kAlways);
+    m_fake.FailCreate(kds::DSERR_NODRIVER, CFakeSoundScope::kAlways);
     CSoundVoice voices[3];
     EXPECT_EQ(0, voices[0].Create(kFirstId, nullptr));
     EXPECT_EQ(0, voices[1].Create(kFirstId + 1, nullptr));
@@ -144,7 +145,7 @@ TEST_F(SoundVoiceTest, FailedOpenIsRetriedWholeByEveryCreationAndStrikesStaySile
     EXPECT_EQ(0, m_fake.Count(EFakeOp::SetCurrentPosition));
     EXPECT_EQ(0, m_fake.Count(EFakeOp::Play));
 
-    m_fake.FailCreate(DSERR_NODRIVER, 0);
+    m_fake.FailCreate(kds::DSERR_NODRIVER, 0);
     EXPECT_EQ(1, voices[2].Create(kFirstId + 2, nullptr));
     EXPECT_EQ(21, m_fake.CreateAttempts());
     EXPECT_EQ(0, voices[0].IsValid()) << "a failed voice stays silent after the device opens";
@@ -173,9 +174,10 @@ TEST_F(SoundVoiceTest, StrikeRewindsAndStartsTheBufferOnce) {
         EFakeOp m_op;
         uint32_t m_position;
         uint32_t m_flags;
-    } expected[] = {{EFakeOp::SetCurrentPosition, 0, 0},    {EFakeOp::Play, 0, 0},
-                    {EFakeOp::SetCurrentPosition, 0, 0},    {EFakeOp::Play, 0, 0},
-                    {EFakeOp::SetCurrentPosition, 1000, 0}, {EFakeOp::Play, 0, DSBPLAY_LOOPING}};
+    } expected[] = {
+        {EFakeOp::SetCurrentPosition, 0, 0},    {EFakeOp::Play, 0, 0},
+        {EFakeOp::SetCurrentPosition, 0, 0},    {EFakeOp::Play, 0, 0},
+        {EFakeOp::SetCurrentPosition, 1000, 0}, {EFakeOp::Play, 0, kds::DSBPLAY_LOOPING}};
     for (size_t i = 0; i < 6; ++i) {
         const SFakeCall& call = m_fake.Log()[i];
         EXPECT_EQ(expected[i].m_op, call.m_op) << i;
@@ -203,7 +205,7 @@ TEST_F(SoundVoiceTest, StartBeyondTheDataIsClampedToItsLength) {
         voice.Play(c.m_start, 0);
         ASSERT_EQ(2u, m_fake.Log().size());
         EXPECT_EQ(c.m_position, m_fake.Log()[0].m_position) << c.m_start;
-        EXPECT_EQ(DS_OK, m_fake.Log()[0].m_result);
+        EXPECT_EQ(kds::DS_OK, m_fake.Log()[0].m_result);
     }
 }
 
@@ -225,8 +227,8 @@ TEST_F(SoundVoiceTest, LostBufferIsRestoredRefilledAndStartedByTheNextStrike) {
     ASSERT_EQ(std::size(expected), m_fake.Log().size());
     for (size_t i = 0; i < std::size(expected); ++i)
         EXPECT_EQ(expected[i], m_fake.Log()[i].m_op) << i;
-    EXPECT_EQ(DSERR_BUFFERLOST, m_fake.Log()[1].m_result);
-    EXPECT_EQ(DS_OK, m_fake.Log()[6].m_result);
+    EXPECT_EQ(kds::DSERR_BUFFERLOST, m_fake.Log()[1].m_result);
+    EXPECT_EQ(kds::DS_OK, m_fake.Log()[6].m_result);
     EXPECT_TRUE(m_fake.Buffer(1).m_playing);
     EXPECT_EQ(0, std::memcmp(image.m_pData + 44, m_fake.Buffer(1).m_memory.data(),
                              kWaveShapes[3].m_dataBytes));
@@ -236,10 +238,11 @@ TEST_F(SoundVoiceTest, StrikeRetriesALostBufferOnceAndIgnoresOtherFailures) {
     CSoundVoice voice;
     ASSERT_EQ(1, voice.Create(kFirstId, nullptr));
     const struct {
-        HRESULT m_code;
+        kds::HRESULT m_code;
         int m_plays;
         int m_locks;
-    } cases[] = {{DSERR_BUFFERLOST, 2, 1}, {DSERR_GENERIC, 1, 0}, {DSERR_INVALIDPARAM, 1, 0}};
+    } cases[] = {
+        {kds::DSERR_BUFFERLOST, 2, 1}, {kds::DSERR_GENERIC, 1, 0}, {kds::DSERR_INVALIDPARAM, 1, 0}};
     for (const auto& c : cases) {
         m_fake.FailPlay(c.m_code, 2);
         m_fake.ClearLog();
@@ -252,9 +255,9 @@ TEST_F(SoundVoiceTest, StrikeRetriesALostBufferOnceAndIgnoresOtherFailures) {
 
 struct SFillCase {
     const char* m_name;
-    HRESULT m_lockCode;
+    kds::HRESULT m_lockCode;
     int m_lockFailures;
-    HRESULT m_unlockCode;
+    kds::HRESULT m_unlockCode;
     int m_created;
     int m_restores;
     int m_locks;
@@ -280,15 +283,15 @@ TEST_P(FillTest, CreationRestoresALostLockOnceAndKeepsItsBufferOnFailure) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, FillTest,
-    ::testing::Values(SFillCase{"Clean", DS_OK, 0, DS_OK, 1, 0, 1},
-                      SFillCase{"LostOnce", DSERR_BUFFERLOST, 1, DS_OK, 1, 1, 2},
-                      SFillCase{"LostTwice", DSERR_BUFFERLOST, 2, DS_OK, 0, 1, 2},
-                      SFillCase{"LockFails", DSERR_GENERIC, 1, DS_OK, 0, 0, 1},
-                      SFillCase{"UnlockFails", DS_OK, 0, DSERR_GENERIC, 0, 0, 1}),
+    ::testing::Values(SFillCase{"Clean", kds::DS_OK, 0, kds::DS_OK, 1, 0, 1},
+                      SFillCase{"LostOnce", kds::DSERR_BUFFERLOST, 1, kds::DS_OK, 1, 1, 2},
+                      SFillCase{"LostTwice", kds::DSERR_BUFFERLOST, 2, kds::DS_OK, 0, 1, 2},
+                      SFillCase{"LockFails", kds::DSERR_GENERIC, 1, kds::DS_OK, 0, 0, 1},
+                      SFillCase{"UnlockFails", kds::DS_OK, 0, kds::DSERR_GENERIC, 0, 0, 1}),
     [](const auto& info) { return info.param.m_name; });
 
 TEST_F(SoundVoiceTest, RefusedBufferLeavesTheVoiceSilent) {
-    m_fake.FailCreateBuffer(DSERR_OUTOFMEMORY, 1);
+    m_fake.FailCreateBuffer(kds::DSERR_OUTOFMEMORY, 1);
     CSoundVoice voice;
     EXPECT_EQ(0, voice.Create(kFirstId, nullptr));
     EXPECT_EQ(0, voice.IsValid());
@@ -326,9 +329,9 @@ TEST_F(SoundVoiceTest, VoiceNeverCreatedStaysSilentBesideCreatedOnes) {
 
 TEST_F(SoundVoiceTest, DeviceIsBoundToTheOwnerOrElseTheMainWindowOnlyWhenOpened) {
     const struct {
-        HWND m_owner;
-        HWND m_main;
-        HWND m_bound;
+        kds::HWND m_owner;
+        kds::HWND m_main;
+        kds::HWND m_bound;
     } cases[] = {{FakeWindow(7), FakeWindow(9), FakeWindow(7)},
                  {nullptr, FakeWindow(9), FakeWindow(9)},
                  {nullptr, nullptr, nullptr}};

@@ -8,45 +8,45 @@
 
 CFakeSoundScope* CFakeSoundScope::s_pCurrent = nullptr;
 
-HRESULT CFakeSoundScope::SFault::Next() {
+kds::HRESULT CFakeSoundScope::SFault::Next() {
     if (m_skip > 0) {
         --m_skip;
-        return DS_OK;
+        return kds::DS_OK;
     }
     if (m_count > 0) {
         if (m_count != kAlways)
             --m_count;
         return m_code;
     }
-    return DS_OK;
+    return kds::DS_OK;
 }
 
-class CFakeSoundScope::CBuffer final : public IDirectSoundBuffer {
+class CFakeSoundScope::CBuffer final : public kds::IDirectSoundBuffer {
 public:
     CBuffer(CFakeSoundScope& owner, int id) : m_owner(owner), m_id(id) {}
     ~CBuffer() override = default;
 
-    HRESULT Lock(uint32_t writeCursor, uint32_t writeBytes, void** ppAudioPtr1,
-                 uint32_t* pAudioBytes1, void** ppAudioPtr2, uint32_t* pAudioBytes2,
-                 uint32_t flags) override {
+    kds::HRESULT Lock(uint32_t writeCursor, uint32_t writeBytes, void** ppAudioPtr1,
+                      uint32_t* pAudioBytes1, void** ppAudioPtr2, uint32_t* pAudioBytes2,
+                      uint32_t flags) override {
         SFakeCall call = Call(EFakeOp::Lock);
         call.m_position = writeCursor;
         call.m_bytes = writeBytes;
         call.m_flags = flags;
         call.m_plainArgs = ppAudioPtr1 != nullptr && pAudioBytes1 != nullptr &&
                            ppAudioPtr2 == nullptr && pAudioBytes2 == nullptr;
-        HRESULT result = m_owner.m_lockFault.Next();
-        if (result == DS_OK && m_state.m_lost)
-            result = DSERR_BUFFERLOST;
-        if (result == DS_OK && (ppAudioPtr1 == nullptr || pAudioBytes1 == nullptr))
-            result = DSERR_INVALIDPARAM;
-        if (result == DS_OK) {
+        kds::HRESULT result = m_owner.m_lockFault.Next();
+        if (result == kds::DS_OK && m_state.m_lost)
+            result = kds::DSERR_BUFFERLOST;
+        if (result == kds::DS_OK && (ppAudioPtr1 == nullptr || pAudioBytes1 == nullptr))
+            result = kds::DSERR_INVALIDPARAM;
+        if (result == kds::DS_OK) {
             // The whole buffer is handed out when asked for, else the range asked for.
-            const bool whole = (flags & DSBLOCK_ENTIREBUFFER) != 0;
+            const bool whole = (flags & kds::DSBLOCK_ENTIREBUFFER) != 0;
             const uint32_t start = whole ? 0 : writeCursor;
             const uint32_t bytes = whole ? m_state.m_bytes : writeBytes;
             if (start > m_state.m_bytes || bytes > m_state.m_bytes - start) {
-                result = DSERR_INVALIDPARAM;
+                result = kds::DSERR_INVALIDPARAM;
             } else {
                 m_staging.assign(m_state.m_memory.begin(), m_state.m_memory.end());
                 *ppAudioPtr1 = m_staging.data() + start;
@@ -59,17 +59,17 @@ public:
         return result;
     }
 
-    HRESULT Unlock(void* pAudioPtr1, uint32_t audioBytes1, void* pAudioPtr2,
-                   uint32_t audioBytes2) override {
+    kds::HRESULT Unlock(void* pAudioPtr1, uint32_t audioBytes1, void* pAudioPtr2,
+                        uint32_t audioBytes2) override {
         SFakeCall call = Call(EFakeOp::Unlock);
         call.m_pointer = pAudioPtr1;
         call.m_bytes = audioBytes1;
         call.m_plainArgs = pAudioPtr2 == nullptr && audioBytes2 == 0;
-        HRESULT result = m_owner.m_unlockFault.Next();
+        kds::HRESULT result = m_owner.m_unlockFault.Next();
         if (!m_state.m_locked) {
             ++m_owner.m_misuse;
-            result = DSERR_INVALIDPARAM;
-        } else if (result == DS_OK) {
+            result = kds::DSERR_INVALIDPARAM;
+        } else if (result == kds::DS_OK) {
             m_state.m_memory.assign(m_staging.begin(), m_staging.end());
         }
         m_state.m_locked = false;
@@ -78,18 +78,18 @@ public:
         return result;
     }
 
-    HRESULT Restore() override {
+    kds::HRESULT Restore() override {
         SFakeCall call = Call(EFakeOp::Restore);
         m_state.m_lost = false;
         m_owner.Record(call);
-        return DS_OK;
+        return kds::DS_OK;
     }
 
-    HRESULT SetCurrentPosition(uint32_t newPosition) override {
+    kds::HRESULT SetCurrentPosition(uint32_t newPosition) override {
         SFakeCall call = Call(EFakeOp::SetCurrentPosition);
         call.m_position = newPosition;
         if (newPosition > m_state.m_bytes) {
-            call.m_result = DSERR_INVALIDPARAM;
+            call.m_result = kds::DSERR_INVALIDPARAM;
         } else {
             m_state.m_position = newPosition;
             m_owner.m_lastPositioned = m_id;
@@ -98,15 +98,15 @@ public:
         return call.m_result;
     }
 
-    HRESULT Play(uint32_t reserved1, uint32_t priority, uint32_t flags) override {
+    kds::HRESULT Play(uint32_t reserved1, uint32_t priority, uint32_t flags) override {
         SFakeCall call = Call(EFakeOp::Play);
         call.m_flags = flags;
         call.m_plainArgs = reserved1 == 0 && priority == 0;
         m_owner.m_lastPlayed = m_id;
-        HRESULT result = m_owner.m_playFault.Next();
-        if (result == DS_OK && m_state.m_lost)
-            result = DSERR_BUFFERLOST;
-        if (result == DS_OK) {
+        kds::HRESULT result = m_owner.m_playFault.Next();
+        if (result == kds::DS_OK && m_state.m_lost)
+            result = kds::DSERR_BUFFERLOST;
+        if (result == kds::DS_OK) {
             m_state.m_playing = true;
             m_state.m_playFlags = flags;
         }
@@ -144,21 +144,21 @@ public:
     std::vector<unsigned char> m_staging;
 };
 
-class CFakeSoundScope::CDevice final : public IDirectSound {
+class CFakeSoundScope::CDevice final : public kds::IDirectSound {
 public:
     CDevice(CFakeSoundScope& owner, int id) : m_owner(owner), m_id(id) {}
     ~CDevice() override = default;
 
-    HRESULT SetCooperativeLevel(HWND window, uint32_t level) override {
+    kds::HRESULT SetCooperativeLevel(kds::HWND window, uint32_t level) override {
         SFakeCall call = Call(EFakeOp::SetCooperativeLevel);
         call.m_window = window;
         call.m_flags = level;
         m_owner.Record(call);
-        return DS_OK;
+        return kds::DS_OK;
     }
 
-    HRESULT CreateSoundBuffer(const DSBUFFERDESC* pDesc, IDirectSoundBuffer** ppBuffer,
-                              void* pUnkOuter) override {
+    kds::HRESULT CreateSoundBuffer(const kds::DSBUFFERDESC* pDesc,
+                                   kds::IDirectSoundBuffer** ppBuffer, void* pUnkOuter) override {
         SFakeCall call = Call(EFakeOp::CreateSoundBuffer);
         if (pDesc != nullptr) {
             call.m_descSize = pDesc->dwSize;
@@ -167,10 +167,10 @@ public:
             call.m_pointer = pDesc->lpwfxFormat;
         }
         call.m_plainArgs = pUnkOuter == nullptr && (pDesc == nullptr || pDesc->dwReserved == 0);
-        HRESULT result = m_owner.m_bufferFault.Next();
-        if (result == DS_OK && (pDesc == nullptr || ppBuffer == nullptr))
-            result = DSERR_INVALIDPARAM;
-        if (result == DS_OK) {
+        kds::HRESULT result = m_owner.m_bufferFault.Next();
+        if (result == kds::DS_OK && (pDesc == nullptr || ppBuffer == nullptr))
+            result = kds::DSERR_INVALIDPARAM;
+        if (result == kds::DS_OK) {
             const int id = int(m_owner.m_buffers.size()) + 1;
             auto buffer = std::make_unique<CBuffer>(m_owner, id);
             buffer->m_state.m_device = m_id;
@@ -223,31 +223,31 @@ CFakeSoundScope::CFakeSoundScope(size_t logCapacity) {
     m_devices.reserve(16);
     m_buffers.reserve(512);
     s_pCurrent = this;
-    SetDirectSoundCreate(&CreateThunk);
-    SetSleepFunction(&SleepThunk);
-    SetMainWindowHook(&MainWindowThunk);
+    kds::SetDirectSoundCreate(&CreateThunk);
+    kds::SetSleepFunction(&SleepThunk);
+    kds::SetMainWindowHook(&MainWindowThunk);
 }
 
 CFakeSoundScope::~CFakeSoundScope() {
-    SetDirectSoundCreate(nullptr);
-    SetSleepFunction(nullptr);
-    SetMainWindowHook(nullptr);
+    kds::SetDirectSoundCreate(nullptr);
+    kds::SetSleepFunction(nullptr);
+    kds::SetMainWindowHook(nullptr);
     s_pCurrent = nullptr;
 }
 
-void CFakeSoundScope::FailCreate(HRESULT code, int count, int skip) {
+void CFakeSoundScope::FailCreate(kds::HRESULT code, int count, int skip) {
     m_createFault = {code, skip, count};
 }
-void CFakeSoundScope::FailCreateBuffer(HRESULT code, int count, int skip) {
+void CFakeSoundScope::FailCreateBuffer(kds::HRESULT code, int count, int skip) {
     m_bufferFault = {code, skip, count};
 }
-void CFakeSoundScope::FailLock(HRESULT code, int count, int skip) {
+void CFakeSoundScope::FailLock(kds::HRESULT code, int count, int skip) {
     m_lockFault = {code, skip, count};
 }
-void CFakeSoundScope::FailUnlock(HRESULT code, int count, int skip) {
+void CFakeSoundScope::FailUnlock(kds::HRESULT code, int count, int skip) {
     m_unlockFault = {code, skip, count};
 }
-void CFakeSoundScope::FailPlay(HRESULT code, int count, int skip) {
+void CFakeSoundScope::FailPlay(kds::HRESULT code, int count, int skip) {
     m_playFault = {code, skip, count};
 }
 
@@ -262,7 +262,7 @@ void CFakeSoundScope::LoseAllBuffers() {
             buffer->Lose();
 }
 
-void CFakeSoundScope::SetMainWindow(HWND window) {
+void CFakeSoundScope::SetMainWindow(kds::HWND window) {
     m_mainWindow = window;
 }
 
@@ -320,16 +320,17 @@ void CFakeSoundScope::Record(const SFakeCall& call) {
     m_log.push_back(call);
 }
 
-HRESULT CFakeSoundScope::CreateThunk(const void* pGuid, IDirectSound** ppDevice, void* pOuter) {
+kds::HRESULT CFakeSoundScope::CreateThunk(const void* pGuid, kds::IDirectSound** ppDevice,
+                                          void* pOuter) {
     CFakeSoundScope& self = *s_pCurrent;
     ++self.m_createCalls;
     SFakeCall call;
     call.m_op = EFakeOp::Create;
     call.m_plainArgs = pGuid == nullptr && pOuter == nullptr;
-    HRESULT result = self.m_createFault.Next();
-    if (result == DS_OK && ppDevice == nullptr)
-        result = DSERR_INVALIDPARAM;
-    if (result == DS_OK) {
+    kds::HRESULT result = self.m_createFault.Next();
+    if (result == kds::DS_OK && ppDevice == nullptr)
+        result = kds::DSERR_INVALIDPARAM;
+    if (result == kds::DS_OK) {
         const int id = int(self.m_devices.size()) + 1;
         self.m_devices.push_back(std::make_unique<CDevice>(self, id));
         *ppDevice = self.m_devices.back().get();
@@ -352,6 +353,6 @@ void CFakeSoundScope::SleepThunk(uint32_t milliseconds) {
     self.Record(call);
 }
 
-HWND CFakeSoundScope::MainWindowThunk() {
+kds::HWND CFakeSoundScope::MainWindowThunk() {
     return s_pCurrent->m_mainWindow;
 }

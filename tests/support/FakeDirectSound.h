@@ -52,9 +52,9 @@ struct SFakeCall {
     uint32_t m_bytes = 0;
     uint32_t m_flags = 0;
     uint32_t m_descSize = 0;
-    HWND m_window = nullptr;
+    kds::HWND m_window = nullptr;
     const void* m_pointer = nullptr;
-    HRESULT m_result = DS_OK;
+    kds::HRESULT m_result = kds::DS_OK;
     bool m_plainArgs = true;
 };
 
@@ -85,19 +85,19 @@ public:
 
     // Scripting. Each fault lets `skip` calls of its kind pass, then fails the next
     // `count` calls (kAlways: every one) with `code`. A later call replaces the script.
-    void FailCreate(HRESULT code, int count, int skip = 0);
-    void FailCreateBuffer(HRESULT code, int count, int skip = 0);
+    void FailCreate(kds::HRESULT code, int count, int skip = 0);
+    void FailCreateBuffer(kds::HRESULT code, int count, int skip = 0);
     // A lock that fails with DSERR_BUFFERLOST is a lost lock: once is restored by
     // the voice, twice is not. Other codes fail plainly.
-    void FailLock(HRESULT code, int count, int skip = 0);
-    void FailUnlock(HRESULT code, int count, int skip = 0);
-    void FailPlay(HRESULT code, int count, int skip = 0);
+    void FailLock(kds::HRESULT code, int count, int skip = 0);
+    void FailUnlock(kds::HRESULT code, int count, int skip = 0);
+    void FailPlay(kds::HRESULT code, int count, int skip = 0);
     // Marks a buffer's memory lost: Lock and Play report DSERR_BUFFERLOST and its
     // contents are gone until Restore.
     void LoseBuffer(int bufferId);
     void LoseAllBuffers();
     // The main window that CallGetMainWindow() reports while the scope lives.
-    void SetMainWindow(HWND window);
+    void SetMainWindow(kds::HWND window);
 
     // The log, in call order. Nothing is allocated while recording; a call beyond
     // the capacity is dropped and marks the log overflowed.
@@ -129,19 +129,19 @@ public:
 
 private:
     struct SFault {
-        HRESULT m_code = DS_OK;
+        kds::HRESULT m_code = kds::DS_OK;
         int m_skip = 0;
         int m_count = 0;
-        HRESULT Next(); // DS_OK when this call passes
+        kds::HRESULT Next(); // DS_OK when this call passes
     };
     class CDevice;
     class CBuffer;
     friend class CDevice;
     friend class CBuffer;
 
-    static HRESULT CreateThunk(const void* pGuid, IDirectSound** ppDevice, void* pOuter);
+    static kds::HRESULT CreateThunk(const void* pGuid, kds::IDirectSound** ppDevice, void* pOuter);
     static void SleepThunk(uint32_t milliseconds);
-    static HWND MainWindowThunk();
+    static kds::HWND MainWindowThunk();
     void Record(const SFakeCall& call);
 
     std::vector<SFakeCall> m_log;
@@ -155,7 +155,7 @@ private:
     int m_lastPlayed = 0;
     int m_lastPositioned = 0;
     int m_misuse = 0;
-    HWND m_mainWindow = nullptr;
+    kds::HWND m_mainWindow = nullptr;
 
     static CFakeSoundScope* s_pCurrent;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The toolkit layer on a dialog of its own: dialog keys, notifications, list
 // box and list view operations, data exchange, nested runs, template texts.
+#include "AfxQt.h"
 #include "UiTestSupport.h"
 
 #include <QApplication>
@@ -85,7 +86,7 @@ protected:
     BOOL OnInitDialog() override {
         m_label = "Save & Exit Now";
         CDialog::OnInitDialog();
-        m_visibleDuringInit = GetWidget()->isVisible();
+        m_visibleDuringInit = AfxGetWidget(*this)->isVisible();
         m_list.InsertString(0, "two");
         m_list.InsertString(0, "zero");
         m_list.InsertString(1, "one");
@@ -132,7 +133,7 @@ END_MESSAGE_MAP()
 
 class DialogLayer : public testing::Test {
 protected:
-    QWidget* Item(int id) { return m_dlg.GetDlgItem(id); }
+    QWidget* Item(int id) { return AfxGetDlgItem(m_dlg, id); }
     QListWidget* List() { return qobject_cast<QListWidget*>(Item(kIdList)); }
     QTreeWidget* Report() { return qobject_cast<QTreeWidget*>(Item(kIdReport)); }
     void Focus(int id) {
@@ -160,8 +161,8 @@ TEST_F(DialogLayer, OpensInvisibleUntilInitialisedWithFocusOnFirstTabStop) {
     });
     EXPECT_FALSE(m_dlg.m_visibleDuringInit);
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(m_dlg.GetWidget(), nullptr);
-    EXPECT_EQ(m_dlg.m_list.GetWidget(), nullptr);
+    EXPECT_EQ(AfxGetWidget(m_dlg), nullptr);
+    EXPECT_EQ(AfxGetWidget(m_dlg.m_list), nullptr);
 }
 
 struct SKeyCase {
@@ -352,10 +353,10 @@ TEST_F(DialogLayer, NestedDialogIsOwnedCentredAndEndsOnItsOwn) {
     m_dlg.m_onApply = [&] {
         nestedResult = RunModal(nested, [&] {
             EXPECT_EQ(CDialog::GetActiveModal(), &nested);
-            EXPECT_EQ(QApplication::activeModalWidget(), nested.GetWidget());
-            EXPECT_EQ(nested.GetWidget()->parentWidget(), m_dlg.GetWidget());
-            const QPoint offset = nested.GetWidget()->frameGeometry().center() -
-                                  m_dlg.GetWidget()->frameGeometry().center();
+            EXPECT_EQ(QApplication::activeModalWidget(), AfxGetWidget(nested));
+            EXPECT_EQ(AfxGetWidget(nested)->parentWidget(), AfxGetWidget(m_dlg));
+            const QPoint offset = AfxGetWidget(nested)->frameGeometry().center() -
+                                  AfxGetWidget(m_dlg)->frameGeometry().center();
             EXPECT_LE(offset.manhattanLength(), 1);
             PressKey(Qt::Key_Escape, 1);
         });
@@ -380,7 +381,7 @@ TEST_P(TemplateTexts, FitTheirLabelsAndEveryControlLiesInTheWindow) {
         GTEST_SKIP() << "no template " << GetParam();
     CDialog dlg(pTemplate);
     RunModal(dlg, [&] {
-        QWidget* pWindow = dlg.GetWidget();
+        QWidget* pWindow = AfxGetWidget(dlg);
         for (QLabel* pLabel : pWindow->findChildren<QLabel*>()) {
             if (pLabel->text().isEmpty())
                 continue;

@@ -2,6 +2,7 @@
 // The drum pad window and its About box, driven through Qt's offscreen
 // platform with key and mouse events, over the fake sound device.
 #include "AboutDlg.h"
+#include "AfxQt.h"
 #include "DrumPadDlg.h"
 #include "FakeDirectSound.h"
 #include "UiTestSupport.h"
@@ -58,11 +59,11 @@ protected:
     }
     void TearDown() override { AfxGetApp()->m_pMainWnd = nullptr; }
 
-    QWidget* Window() { return m_dlg->GetWidget(); }
-    QTreeWidget* KeyList() { return qobject_cast<QTreeWidget*>(m_dlg->m_keyList.GetWidget()); }
-    QWidget* DrumBox() { return m_dlg->m_drumBox.GetWidget(); }
-    QString LastStroke() { return LabelText(m_dlg->GetDlgItem(IDC_LAST_STROKE)); }
-    QString Status() { return LabelText(m_dlg->GetDlgItem(IDC_STATUS_TEXT)); }
+    QWidget* Window() { return AfxGetWidget(*m_dlg); }
+    QTreeWidget* KeyList() { return qobject_cast<QTreeWidget*>(AfxGetWidget(m_dlg->m_keyList)); }
+    QWidget* DrumBox() { return AfxGetWidget(m_dlg->m_drumBox); }
+    QString LastStroke() { return LabelText(AfxGetDlgItem(*m_dlg, IDC_LAST_STROKE)); }
+    QString Status() { return LabelText(AfxGetDlgItem(*m_dlg, IDC_STATUS_TEXT)); }
     int Plays() { return m_fake.Count(EFakeOp::Play); }
     void FocusDrumBox() {
         PressKey(Qt::Key_Tab, 15);
@@ -97,8 +98,8 @@ TEST_F(DrumPad, OpensWithBindingsListedAndKeyListFocused) {
         EXPECT_EQ(m_dlg->m_keyList.GetItemText(0, 1), "Kick");
         EXPECT_EQ(m_dlg->m_keyList.GetItemText(2, 0), "F1");
         // The sound device is bound to the drum pad window itself.
-        EXPECT_EQ(CallGetMainWindow(), m_dlg->GetSafeHwnd());
-        EXPECT_NE(CallGetMainWindow(), nullptr);
+        EXPECT_EQ(kds::CallGetMainWindow(), m_dlg->GetSafeHwnd());
+        EXPECT_NE(kds::CallGetMainWindow(), nullptr);
         PressKey(Qt::Key_Escape, 1);
     });
     EXPECT_EQ(result, IDCANCEL);
@@ -293,19 +294,19 @@ TEST_F(DrumPad, RightClickOnAFreeSpotOpensTheWindowMenuAndItsAboutItem) {
         RunWhen(
             [&] {
                 CDialog* pTop = CDialog::GetActiveModal();
-                return pTop != &*m_dlg && pTop->GetWidget()->isActiveWindow();
+                return pTop != &*m_dlg && AfxGetWidget(*pTop)->isActiveWindow();
             },
             [&] {
                 CDialog* pAbout = CDialog::GetActiveModal();
                 aboutSeen = dynamic_cast<CAboutDlg*>(pAbout) != nullptr;
-                EXPECT_EQ(pAbout->GetWidget()->windowTitle(), QStringLiteral("About Kadenzo"));
+                EXPECT_EQ(AfxGetWidget(*pAbout)->windowTitle(), QStringLiteral("About Kadenzo"));
                 // Windows beneath take no input while it is open.
-                EXPECT_EQ(QApplication::activeModalWidget(), pAbout->GetWidget());
+                EXPECT_EQ(QApplication::activeModalWidget(), AfxGetWidget(*pAbout));
                 // Centred over the drum pad window.
-                const QPoint offset = pAbout->GetWidget()->frameGeometry().center() -
+                const QPoint offset = AfxGetWidget(*pAbout)->frameGeometry().center() -
                                       Window()->frameGeometry().center();
                 EXPECT_LE(offset.manhattanLength(), 1);
-                EXPECT_EQ(FocusWidget(), pAbout->GetDlgItem(IDOK));
+                EXPECT_EQ(FocusWidget(), AfxGetDlgItem(*pAbout, IDOK));
                 PressKey(Qt::Key_Return, 28); // its OK button
             });
         // Beside the drum box, on no control.
@@ -323,7 +324,7 @@ TEST_F(DrumPad, F1OutsideTheDrumBoxOpensTheAboutBox) {
         RunWhen(
             [&] {
                 CDialog* pTop = CDialog::GetActiveModal();
-                return pTop != &*m_dlg && pTop->GetWidget()->isActiveWindow();
+                return pTop != &*m_dlg && AfxGetWidget(*pTop)->isActiveWindow();
             },
             [&] {
                 CDialog* pAbout = CDialog::GetActiveModal();
@@ -394,7 +395,7 @@ TEST_P(DrumPadSignal, EndsEveryOpenDialogAndTheKitWritesDrumsSet) {
         RunWhen(
             [&] {
                 CDialog* pTop = CDialog::GetActiveModal();
-                return pTop != &*m_dlg && pTop->GetWidget()->isActiveWindow();
+                return pTop != &*m_dlg && AfxGetWidget(*pTop)->isActiveWindow();
             },
             [&] {
                 aboutOpen = true;

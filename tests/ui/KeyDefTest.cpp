@@ -2,6 +2,7 @@
 // Binding keys and naming sounds: the key definition dialog opened from the
 // drum pad window's key list, and the sound name dialog opened from its sound
 // list, driven through Qt's offscreen platform over the fake sound device.
+#include "AfxQt.h"
 #include "DrumPadDlg.h"
 #include "FakeDirectSound.h"
 #include "KeyDefDlg.h"
@@ -54,16 +55,16 @@ template <class TDialog> void WhenActive(std::function<void(TDialog&)> script) {
     RunWhen(
         [] {
             auto* pTop = dynamic_cast<TDialog*>(CDialog::GetActiveModal());
-            return pTop && pTop->GetWidget() && pTop->GetWidget()->isActiveWindow();
+            return pTop && AfxGetWidget(*pTop) && AfxGetWidget(*pTop)->isActiveWindow();
         },
         [script] { script(*dynamic_cast<TDialog*>(CDialog::GetActiveModal())); });
 }
 
 QListWidget* SoundList(CKeyDefDlg& dlg) {
-    return qobject_cast<QListWidget*>(dlg.m_soundList.GetWidget());
+    return qobject_cast<QListWidget*>(AfxGetWidget(dlg.m_soundList));
 }
 QTreeWidget* KeyBox(CKeyDefDlg& dlg) {
-    return qobject_cast<QTreeWidget*>(dlg.m_keyBox.GetWidget());
+    return qobject_cast<QTreeWidget*>(AfxGetWidget(dlg.m_keyBox));
 }
 QPoint EntryPoint(CKeyDefDlg& dlg, int entry) {
     QListWidget* pList = SoundList(dlg);
@@ -89,7 +90,7 @@ void ClickKeyBox(CKeyDefDlg& dlg) {
     ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == KeyBox(dlg); }));
 }
 void ClickButton(CDialog& dlg, int id) {
-    QWidget* pButton = dlg.GetDlgItem(id);
+    QWidget* pButton = AfxGetDlgItem(dlg, id);
     Click(pButton, pButton->rect().center());
 }
 std::string KeyBoxText(CKeyDefDlg& dlg) {
@@ -97,10 +98,10 @@ std::string KeyBoxText(CKeyDefDlg& dlg) {
 }
 
 QLineEdit* NameEdit(CSoundNameDlg& dlg) {
-    return qobject_cast<QLineEdit*>(dlg.GetDlgItem(IDC_SOUND_NAME));
+    return qobject_cast<QLineEdit*>(AfxGetDlgItem(dlg, IDC_SOUND_NAME));
 }
 QString ErrorLine(CSoundNameDlg& dlg) {
-    return LabelText(dlg.GetDlgItem(IDC_ERROR_TEXT));
+    return LabelText(AfxGetDlgItem(dlg, IDC_ERROR_TEXT));
 }
 // Replaces the edit box's text as the user does: select all, then type.
 void TypeName(CSoundNameDlg& dlg, const QString& text) {
@@ -125,7 +126,7 @@ void Rename(CKeyDefDlg& dlg, int entry, const QString& name, int button = IDOK) 
     DoubleClick(SoundList(dlg)->viewport(), EntryPoint(dlg, entry));
     EXPECT_TRUE(opened) << "no sound name dialog for entry " << entry;
     EXPECT_EQ(CDialog::GetActiveModal(), &dlg);
-    EXPECT_TRUE(WaitUntil([&] { return dlg.GetWidget()->isActiveWindow(); }))
+    EXPECT_TRUE(WaitUntil([&] { return AfxGetWidget(dlg)->isActiveWindow(); }))
         << "the key definition dialog did not take the activation back";
 }
 
@@ -163,7 +164,7 @@ protected:
         });
         EXPECT_EQ(result, IDCANCEL);
     }
-    QTreeWidget* KeyList() { return qobject_cast<QTreeWidget*>(m_dlg->m_keyList.GetWidget()); }
+    QTreeWidget* KeyList() { return qobject_cast<QTreeWidget*>(AfxGetWidget(m_dlg->m_keyList)); }
     QPoint RowPoint(int row) {
         return KeyList()->visualItemRect(KeyList()->topLevelItem(row)).center();
     }
@@ -214,10 +215,10 @@ TEST_F(KeyDef, OpensBelowTheRowsWithTheSoundsInOrderSoundZeroChosenAndNothingPla
     RunDrumPad([&] {
         m_fake.ClearLog();
         const bool opened = OpenKeyDef(BelowRows(), [&](CKeyDefDlg& dlg) {
-            QWidget* pWindow = dlg.GetWidget();
+            QWidget* pWindow = AfxGetWidget(dlg);
             EXPECT_EQ(pWindow->windowTitle(), QStringLiteral("Add Key Definition / Rename Sounds"));
             // The focus is on "Set Key && Exit", whose ampersand shows once.
-            auto* pOk = qobject_cast<QPushButton*>(dlg.GetDlgItem(IDOK));
+            auto* pOk = qobject_cast<QPushButton*>(AfxGetDlgItem(dlg, IDOK));
             EXPECT_EQ(FocusWidget(), pOk);
             EXPECT_EQ(pOk->text(), QStringLiteral("Set Key && Exit"));
             EXPECT_TRUE(pOk->isDefault());
@@ -579,10 +580,10 @@ TEST_F(SoundName, OpensWithTheNameAnEmptyErrorLineAndTheFocusOnOk) {
     m_dlg.m_name = "Kick";
     EXPECT_TRUE(m_dlg.m_error.empty());
     Run([&] {
-        EXPECT_EQ(m_dlg.GetWidget()->windowTitle(), QStringLiteral("Set New Name For A Sound "));
+        EXPECT_EQ(AfxGetWidget(m_dlg)->windowTitle(), QStringLiteral("Set New Name For A Sound "));
         EXPECT_EQ(NameEdit(m_dlg)->text(), QStringLiteral("Kick"));
         EXPECT_EQ(ErrorLine(m_dlg), QString());
-        EXPECT_EQ(FocusWidget(), m_dlg.GetDlgItem(IDOK));
+        EXPECT_EQ(FocusWidget(), AfxGetDlgItem(m_dlg, IDOK));
         PressKey(Qt::Key_Escape, 1);
     });
 }

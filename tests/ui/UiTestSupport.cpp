@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "UiTestSupport.h"
+#include "AfxQt.h"
 
 #include "DrumApp.h"
 #include "DrumSetFile.h"
@@ -102,7 +103,7 @@ INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script) {
     bool started = false;
     QTimer::singleShot(0, [&] {
         started = true;
-        QWidget* pWindow = dialog.GetWidget();
+        QWidget* pWindow = AfxGetWidget(dialog);
         EXPECT_TRUE(WaitUntil([&] { return pWindow && pWindow->isActiveWindow(); }))
             << "the dialog never became active";
         script();

@@ -1,89 +1,24 @@
 // SPDX-License-Identifier: MIT
 // Kadenzo's dialog toolkit layer: the shape of the Windows dialog framework
 // (application object, modal dialogs from templates, data exchange, message
-// maps, list view, list box and the simpler controls) over Qt 6 Widgets. It
-// gives the program's dialogs what they are written against and nothing more.
+// maps, list view, list box and the simpler controls). It gives the program's
+// dialogs what they are written against and nothing more; an implementation
+// (Qt 6 Widgets, in qt/) puts it on a toolkit.
 //
-// Windows on the one user-interface thread only. Qt objects made here belong
-// to the dialog window that holds them; a dialog's window lives for exactly one
-// modal run, so the control objects of a dialog are bound to live widgets only
-// inside DoModal.
+// Windows on the one user-interface thread only. A dialog's window lives for
+// exactly one modal run, so the control objects of a dialog are bound to live
+// controls only inside DoModal. Each object holds the handle of what it stands
+// for (m_hWnd, m_hMenu, m_hDC); what a handle names is the implementation's.
 #pragma once
 
-#include "AfxKeys.h"
+#include "AfxMessageMap.h"
 #include "DialogTemplates.h"
-#include "KeyList.h"
+#include "WinApi.h"
 #include "resource.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
-
-class QEventLoop;
-class QWidget;
-class QMenu;
-class QPainter;
-
-// ---------------------------------------------------------------------------
-// Basic types and values, as the Windows headers name them.
-
-using BOOL = int;
-inline constexpr BOOL TRUE = 1;
-inline constexpr BOOL FALSE = 0;
-using UINT = unsigned int;
-using WORD = uint16_t;
-using INT_PTR = intptr_t;
-using UINT_PTR = uintptr_t;
-using WPARAM = uintptr_t;
-using LPARAM = intptr_t;
-using LRESULT = intptr_t;
-using HWND = void*;
-
-struct SIconImage; // a loaded icon, owned by the application object
-using HICON = const SIconImage*;
-using HCURSOR = HICON;
-class CDC;
-using HDC = CDC*;
-
-// Window messages.
-inline constexpr UINT WM_PAINT = 0x000F;
-inline constexpr UINT WM_CLOSE = 0x0010;
-inline constexpr UINT WM_ENDSESSION = 0x0016;
-inline constexpr UINT WM_ICONERASEBKGND = 0x0027;
-inline constexpr UINT WM_QUERYDRAGICON = 0x0037;
-inline constexpr UINT WM_NOTIFY = 0x004E;
-inline constexpr UINT WM_SETICON = 0x0080;
-inline constexpr UINT WM_KEYDOWN = 0x0100;
-inline constexpr UINT WM_INITDIALOG = 0x0110;
-inline constexpr UINT WM_COMMAND = 0x0111;
-inline constexpr UINT WM_SYSCOMMAND = 0x0112;
-
-inline constexpr WPARAM ICON_SMALL = 0;
-inline constexpr WPARAM ICON_BIG = 1;
-
-// System commands (WM_SYSCOMMAND); the low four bits are the system's own.
-inline constexpr UINT SC_MINIMIZE = 0xF020;
-inline constexpr UINT SC_CLOSE = 0xF060;
-inline constexpr UINT SC_KEYMENU = 0xF100;
-inline constexpr UINT SC_RESTORE = 0xF120;
-
-// Control notifications.
-inline constexpr UINT NM_DBLCLK = static_cast<UINT>(-3);
-inline constexpr UINT NM_RCLICK = static_cast<UINT>(-5);
-inline constexpr UINT NM_SETFOCUS = static_cast<UINT>(-7);
-inline constexpr UINT NM_KILLFOCUS = static_cast<UINT>(-8);
-inline constexpr UINT LVN_KEYDOWN = static_cast<UINT>(-155);
-inline constexpr UINT LBN_SELCHANGE = 1;
-inline constexpr UINT LBN_DBLCLK = 2;
-inline constexpr UINT BN_CLICKED = 0;
-
-inline constexpr int LB_ERR = -1;
-inline constexpr UINT LVNI_ALL = 0x0000;
-inline constexpr UINT LVNI_SELECTED = 0x0002;
-inline constexpr UINT LVIS_SELECTED = 0x0002;
-inline constexpr int LVCFMT_LEFT = 0;
-inline constexpr UINT MF_STRING = 0x0000;
-inline constexpr UINT MF_SEPARATOR = 0x0800;
 
 // The framework's standard help command (F1).
 inline constexpr UINT ID_HELP = 0xE146;
@@ -91,23 +26,10 @@ inline constexpr UINT ID_HELP = 0xE146;
 // About box; the framework's help opens it when the main window's menu has it.
 inline constexpr UINT AFX_IDM_ABOUTBOX = 0x0010;
 
-inline constexpr int SM_CXICON = 11;
-inline constexpr int SM_CYICON = 12;
+#ifndef _WIN32
+// Windows declares it itself; elsewhere the implementation answers it.
 int GetSystemMetrics(int index);
-
-// Virtual-key codes the layer reports (letters and digits are their ASCII codes).
-inline constexpr UINT VK_BACK = 0x08;
-inline constexpr UINT VK_TAB = 0x09;
-inline constexpr UINT VK_RETURN = 0x0D;
-inline constexpr UINT VK_ESCAPE = 0x1B;
-inline constexpr UINT VK_SPACE = 0x20;
-inline constexpr UINT VK_DELETE = 0x2E;
-inline constexpr UINT VK_F1 = 0x70;
-
-struct CPoint {
-    int x = 0;
-    int y = 0;
-};
+#endif
 
 struct CRect {
     int left = 0;
@@ -116,138 +38,6 @@ struct CRect {
     int bottom = 0;
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
-};
-
-struct NMHDR {
-    HWND hwndFrom;
-    UINT_PTR idFrom;
-    UINT code;
-};
-
-// NM_DBLCLK and NM_RCLICK of a list view: the row hit, or -1 for none.
-struct NMITEMACTIVATE {
-    NMHDR hdr;
-    int iItem;
-    int iSubItem;
-    CPoint ptAction;
-};
-
-// LVN_KEYDOWN: the key's virtual-key code and the key message's flags word,
-// whose low byte is the key's scan code (see AfxKeys.h).
-struct NMLVKEYDOWN {
-    NMHDR hdr;
-    WORD wVKey;
-    UINT flags;
-};
-
-// ---------------------------------------------------------------------------
-// Message maps. Each class with handlers declares DECLARE_MESSAGE_MAP() and
-// lists them between BEGIN_MESSAGE_MAP and END_MESSAGE_MAP; a message goes to
-// the first entry that fits, the class's own before its base's.
-
-struct SMessage {
-    UINT m_message;
-    WPARAM m_wParam;
-    LPARAM m_lParam;
-};
-
-class CCmdTarget;
-using AFX_PMSG = LRESULT (*)(CCmdTarget* pTarget, const SMessage& msg);
-
-struct SMessageMapEntry {
-    UINT m_message;
-    UINT m_code; // notification code (WM_NOTIFY, WM_COMMAND)
-    UINT m_id;   // control or command id (WM_NOTIFY, WM_COMMAND)
-    AFX_PMSG m_pfn;
-};
-
-struct SMessageMap {
-    const SMessageMap* (*m_pfnGetBaseMap)();
-    const SMessageMapEntry* m_pEntries;
-};
-
-#define DECLARE_MESSAGE_MAP()                                                                      \
-protected:                                                                                         \
-    static const SMessageMap* GetThisMessageMap();                                                 \
-    const SMessageMap* GetMessageMap() const override;
-
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                     \
-    const SMessageMap* theClass::GetMessageMap() const {                                           \
-        return GetThisMessageMap();                                                                \
-    }                                                                                              \
-    const SMessageMap* theClass::GetThisMessageMap() {                                             \
-        using ThisClass [[maybe_unused]] = theClass;                                               \
-        using TheBaseClass = baseClass;                                                            \
-        static const SMessageMapEntry kEntries[] = {
-
-#define END_MESSAGE_MAP()                                                                          \
-    { 0, 0, 0, nullptr }                                                                           \
-    }                                                                                              \
-    ;                                                                                              \
-    static const SMessageMap kMap = {&TheBaseClass::GetThisMessageMap, kEntries};                  \
-    return &kMap;                                                                                  \
-    }
-
-#define ON_WM_SYSCOMMAND()                                                                         \
-    {WM_SYSCOMMAND, 0, 0, [](CCmdTarget* p, const SMessage& m) -> LRESULT {                        \
-         static_cast<ThisClass*>(p)->OnSysCommand(static_cast<UINT>(m.m_wParam), m.m_lParam);      \
-         return 0;                                                                                 \
-     }},
-#define ON_WM_PAINT()                                                                              \
-    {WM_PAINT, 0, 0, [](CCmdTarget* p, const SMessage&) -> LRESULT {                               \
-         static_cast<ThisClass*>(p)->OnPaint();                                                    \
-         return 0;                                                                                 \
-     }},
-#define ON_WM_QUERYDRAGICON()                                                                      \
-    {WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* p, const SMessage&) -> LRESULT {                       \
-         return reinterpret_cast<LRESULT>(static_cast<ThisClass*>(p)->OnQueryDragIcon());          \
-     }},
-#define ON_WM_KEYDOWN()                                                                            \
-    {WM_KEYDOWN, 0, 0, [](CCmdTarget* p, const SMessage& m) -> LRESULT {                           \
-         static_cast<ThisClass*>(p)->OnKeyDown(static_cast<UINT>(m.m_wParam),                      \
-                                               static_cast<UINT>(m.m_lParam & 0xFFFF),             \
-                                               static_cast<UINT>((m.m_lParam >> 16) & 0xFFFF));    \
-         return 0;                                                                                 \
-     }},
-#define ON_WM_ENDSESSION()                                                                         \
-    {WM_ENDSESSION, 0, 0, [](CCmdTarget* p, const SMessage& m) -> LRESULT {                        \
-         static_cast<ThisClass*>(p)->OnEndSession(static_cast<BOOL>(m.m_wParam));                  \
-         return 0;                                                                                 \
-     }},
-#define ON_NOTIFY(notifyCode, id, memberFxn)                                                       \
-    {WM_NOTIFY, static_cast<UINT>(notifyCode), static_cast<UINT>(id),                              \
-     [](CCmdTarget* p, const SMessage& m) -> LRESULT {                                             \
-         LRESULT result = 0;                                                                       \
-         static_cast<ThisClass*>(p)->memberFxn(reinterpret_cast<NMHDR*>(m.m_lParam), &result);     \
-         return result;                                                                            \
-     }},
-#define ON_CONTROL(notifyCode, id, memberFxn)                                                      \
-    {WM_COMMAND, static_cast<UINT>(notifyCode), static_cast<UINT>(id),                             \
-     [](CCmdTarget* p, const SMessage&) -> LRESULT {                                               \
-         static_cast<ThisClass*>(p)->memberFxn();                                                  \
-         return 0;                                                                                 \
-     }},
-#define ON_COMMAND(id, memberFxn) ON_CONTROL(0, id, memberFxn)
-#define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
-#define ON_LBN_SELCHANGE(id, memberFxn) ON_CONTROL(LBN_SELCHANGE, id, memberFxn)
-#define ON_LBN_DBLCLK(id, memberFxn) ON_CONTROL(LBN_DBLCLK, id, memberFxn)
-
-class CCmdTarget {
-public:
-    CCmdTarget() = default;
-    virtual ~CCmdTarget() = default;
-    CCmdTarget(const CCmdTarget&) = delete;
-    CCmdTarget& operator=(const CCmdTarget&) = delete;
-
-    // Runs the handler of the command (WM_COMMAND with this id and code) if the
-    // message map has one; returns whether it had.
-    BOOL OnCmdMsg(UINT id, UINT code);
-
-protected:
-    static const SMessageMap* GetThisMessageMap();
-    virtual const SMessageMap* GetMessageMap() const;
-    // The handler entry for a message, or null.
-    const SMessageMapEntry* FindEntry(UINT message, UINT code, UINT id) const;
 };
 
 // ---------------------------------------------------------------------------
@@ -268,11 +58,9 @@ public:
     UINT GetMenuItemID(int position) const;
     std::string GetMenuString(int position) const;
 
-    QMenu* GetQMenu() const { return m_pMenu; }
-    void Attach(QMenu* pMenu) { m_pMenu = pMenu; }
+    void Attach(HMENU hMenu) { m_hMenu = hMenu; }
 
-private:
-    QMenu* m_pMenu = nullptr;
+    HMENU m_hMenu = nullptr;
 };
 
 class CWnd : public CCmdTarget {
@@ -285,9 +73,9 @@ public:
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // The native handle of the window (X11 window id on Linux), null when none.
+    // The handle the platform knows the window by (the X11 window id under Qt on
+    // Linux); a control's names it to the layer alone. Null when there is none.
     HWND GetSafeHwnd() const;
-    QWidget* GetWidget() const { return m_pWidget; }
     int GetDlgCtrlID() const { return m_id; }
     BOOL IsWindowEnabled() const;
     BOOL EnableWindow(BOOL enable = TRUE);
@@ -301,9 +89,15 @@ public:
     void Invalidate();
     void UpdateWindow();
 
-    // The layer binds a control object to the widget made from its template item.
-    virtual void Attach(QWidget* pWidget, int id);
-    virtual void Detach();
+    // The layer binds a control object to the control made from its template item.
+    virtual void Attach(HWND hWnd, int id) {
+        m_hWnd = hWnd;
+        m_id = id;
+    }
+    virtual void Detach() { m_hWnd = nullptr; }
+
+    // The window or control of the implementation this object stands for.
+    HWND m_hWnd = nullptr;
 
 protected:
     // Default processing of the window messages the program handles.
@@ -313,7 +107,6 @@ protected:
     void OnKeyDown(UINT virtualKey, UINT repeatCount, UINT flags);
     void OnEndSession(BOOL ending);
 
-    QWidget* m_pWidget = nullptr;
     int m_id = 0;
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
@@ -330,16 +123,14 @@ public:
 
 // A list view: report view with column headers, icon view or list view,
 // chosen by the template's LVS_ styles. Texts are the program's 8-bit texts.
-class CListCtrl : public CWnd, public IKeyList {
+class CListCtrl : public CWnd {
 public:
-    ~CListCtrl() override = default;
-
     int InsertColumn(int column, const std::string& heading, int format = LVCFMT_LEFT,
                      int width = -1);
-    int DeleteAllItems() override;
+    int DeleteAllItems();
     // Inserts at item (clamped to the end); returns the new row, or -1.
-    int InsertItem(int item, const std::string& text) override;
-    int SetItemText(int item, int subItem, const std::string& text) override;
+    int InsertItem(int item, const std::string& text);
+    int SetItemText(int item, int subItem, const std::string& text);
     std::string GetItemText(int item, int subItem) const;
     int GetItemCount() const;
     // The first row after `start` (-1: from the top) in the state asked for.
@@ -390,15 +181,14 @@ void DDX_Text(CDataExchange* pDX, int id, std::string& value);
 
 class CDC {
 public:
-    QPainter* GetPainter() const { return m_pPainter; }
-    HDC GetSafeHdc() { return this; }
+    HDC GetSafeHdc() const { return m_hDC; }
     BOOL DrawIcon(int x, int y, HICON icon);
-    void FillWindowBackground(const CRect& rect);
+
+    // Null when there is nothing to paint on.
+    HDC m_hDC = nullptr;
 
 protected:
     CDC() = default;
-    QPainter* m_pPainter = nullptr;
-    QWidget* m_pWidget = nullptr;
 };
 
 // Valid inside a WM_PAINT handler only, as on Windows.
@@ -408,15 +198,12 @@ public:
     ~CPaintDC();
     CPaintDC(const CPaintDC&) = delete;
     CPaintDC& operator=(const CPaintDC&) = delete;
-
-private:
-    std::unique_ptr<QPainter> m_painter;
 };
 
 // ---------------------------------------------------------------------------
 // Modal dialogs.
 
-class CDialogWindow; // the Qt window of one modal run
+class CDialogWindow; // the implementation's window of one modal run
 
 class CDialog : public CWnd {
 public:
@@ -436,7 +223,8 @@ public:
     // The menu standing in for the system menu: Minimize, Close; null when
     // the template has no system menu or no window exists.
     CMenu* GetSystemMenu(BOOL revert);
-    QWidget* GetDlgItem(int id) const;
+    // The handle of the control with that id, null when there is none.
+    void GetDlgItem(int id, HWND* phWnd) const;
     const SDialogTemplate* GetTemplate() const { return m_pTemplate; }
     // The dialog's modal run in progress, for the layer's window.
     BOOL IsRunning() const { return m_pWindow != nullptr; }
@@ -467,7 +255,6 @@ private:
     const SDialogTemplate* m_pTemplate;
     CWnd* m_pParentWnd;
     std::unique_ptr<CDialogWindow> m_pWindow;
-    QEventLoop* m_pLoop = nullptr;
     CMenu m_sysMenu;
     CWnd* m_bound[kMaxBound] = {};
     int m_boundCount = 0;
@@ -501,8 +288,11 @@ public:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Releases what LoadIcon made.
+    void DestroyIcons();
+
     static constexpr int kMaxIcons = 4;
-    std::unique_ptr<SIconImage> m_icons[kMaxIcons];
+    HICON m_icons[kMaxIcons] = {};
     UINT m_iconIds[kMaxIcons] = {};
 };
 
@@ -515,6 +305,7 @@ CWnd* AfxGetMainWnd();
 // application object's InitInstance.
 int AfxWinMain(int argc, char** argv);
 
-// Sets up the same signal handling for a QApplication the caller made (tests).
+// Sets up the same signal handling for a toolkit application the caller made
+// (tests).
 // Returns 1 on success.
 int AfxInstallTerminationHandler();
