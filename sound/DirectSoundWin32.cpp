@@ -130,8 +130,7 @@ private:
 
 } // namespace
 
-HRESULT SystemDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice,
-                                void* pUnkOuter) {
+HRESULT SystemDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice, void* pUnkOuter) {
     if (ppDevice == nullptr)
         return DSERR_INVALIDPARAM;
     *ppDevice = nullptr;
@@ -143,10 +142,10 @@ HRESULT SystemDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice
     const auto pCreate = reinterpret_cast<PFN_SYSTEMDIRECTSOUNDCREATE>(
         reinterpret_cast<PFN_PLAIN>(GetProcAddress(g_dsoundModule, MAKEINTRESOURCEA(1))));
     ::IDirectSound* pSystemDevice = nullptr;
-    const ::HRESULT result =
-        pCreate != nullptr ? pCreate(static_cast<LPCGUID>(pGuidDevice), &pSystemDevice,
-                                     static_cast<LPUNKNOWN>(pUnkOuter))
-                           : ::HRESULT(DSERR_NODRIVER);
+    const ::HRESULT result = pCreate != nullptr
+                                 ? pCreate(static_cast<LPCGUID>(pGuidDevice), &pSystemDevice,
+                                           static_cast<LPUNKNOWN>(pUnkOuter))
+                                 : ::HRESULT(DSERR_NODRIVER);
     if (result != DS_OK || pSystemDevice == nullptr) {
         if (g_deviceCount == 0) {
             FreeLibrary(g_dsoundModule);
