@@ -6,6 +6,7 @@
 #   lib/kadenzo/alsoft.conf          reads the file that stands next to the real executable
 #   share/kadenzo/drums.set          the starter set, copied once into the working folder
 #   share/applications, share/icons/hicolor, share/metainfo   the desktop integration
+#   share/doc/kadenzo/copyright      the licence; share/man/man1/kadenzo.1.gz the manual
 include(GNUInstallDirs)
 
 set(KADENZO_APP_ID io.github.kadenzo.Kadenzo)
@@ -25,6 +26,11 @@ file(RELATIVE_PATH KADENZO_LAUNCHER_TO_PROGRAM
 file(RELATIVE_PATH KADENZO_LAUNCHER_TO_STARTER
      /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${KADENZO_INSTALL_DATADIR}/drums.set)
 configure_file(packaging/kadenzo.sh.in ${PROJECT_BINARY_DIR}/packaging/kadenzo @ONLY)
+# The metainfo's web page, only where the build was given one.
+set(KADENZO_METAINFO_URL "")
+if(KADENZO_HOMEPAGE)
+  set(KADENZO_METAINFO_URL "\n  <url type=\"homepage\">${KADENZO_HOMEPAGE}</url>")
+endif()
 configure_file(packaging/${KADENZO_APP_ID}.metainfo.xml.in
                ${PROJECT_BINARY_DIR}/packaging/${KADENZO_APP_ID}.metainfo.xml @ONLY)
 
@@ -42,6 +48,11 @@ foreach(size 16 32 128)
           RENAME ${KADENZO_APP_ID}.png)
 endforeach()
 
+set(KADENZO_DEBIAN_RELEASE 1)
+set(KADENZO_PACKAGE_MAINTAINER
+    "Seed 8782acd3 maintainers <maintainers@users.noreply.c-seed-8782acd3.example>"
+    CACHE STRING "Maintainer field of the Debian package: the name and address of whoever builds it")
+
 # cpack -G DEB in the build folder makes the Debian package.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kadenzo)
@@ -54,20 +65,23 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "overlapping strokes of each sound. Keys are bound by their place on the\n"
   "keyboard, so the bindings do not depend on the keyboard layout.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
+# Stripped by the staging script, as Debian's tools strip.
+set(CPACK_STRIP_FILES OFF)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_BINARY_DIR}/packaging/DebianStage.cmake)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${KADENZO_DEBIAN_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(KADENZO_PACKAGE_MAINTAINER
-    "Seed 8782acd3 maintainers <maintainers@users.noreply.c-seed-8782acd3.example>"
-    CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KADENZO_PACKAGE_MAINTAINER}")
-# dpkg-shlibdeps finds the libraries (Qt, OpenAL Soft, the C++ runtime). Qt
-# loads its window-system plugins at run time and only recommends them, yet
-# without them no window opens.
+if(KADENZO_HOMEPAGE)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KADENZO_HOMEPAGE}")
+endif()
+# dpkg-shlibdeps finds the libraries (Qt, OpenAL Soft, the C++ runtime). The
+# X11 platform plugin and the icon reader Qt loads at run time are in
+# libqt6gui6, which that brings in. Wayland needs Qt's Wayland plugin, which
+# only a desktop without X11 cannot do without.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, hicolor-icon-theme")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(cmake/DebianPackage.cmake)
 include(CPack)

@@ -4,9 +4,24 @@
 #include "DrumSetFile.h"
 #include "KeyNames.h"
 
+#include <cstdlib>
+
 namespace {
 
 const char kSetFileName[] = "drums.set";
+
+// The kit saved should the process end without destroying it: a toolkit may
+// end the program from inside its event loop by calling exit(), as Qt's X11
+// platform does when the connection to the display breaks, and the window
+// with its kit then never leaves the stack.
+CDrumKit* g_pKitAtExit = nullptr;
+
+void SaveKitAtExit() {
+    CDrumKit* pKit = g_pKitAtExit;
+    g_pKitAtExit = nullptr;
+    if (pKit != nullptr)
+        pKit->SaveIfRead();
+}
 
 // Only the 28 sounds ever index names, voices and counters: anything else in
 // the key map, wherever it came from, leaves the key unbound.
@@ -26,6 +41,9 @@ CDrumKit::CDrumKit() : m_writeOnDestroy(0) {
 }
 
 CDrumKit::~CDrumKit() {
+    // This save is the one: none follows at exit.
+    if (g_pKitAtExit == this)
+        g_pKitAtExit = nullptr;
     // Without Init, or when Init could not read the file, the kit holds only
     // empty names and no bindings: writing them would wipe the user's file.
     SaveIfRead();
@@ -34,7 +52,7 @@ CDrumKit::~CDrumKit() {
 }
 
 int CDrumKit::SaveIfRead() {
-    return m_writeOnDestroy ? SaveSet(kSetFileName) : 0;
+    return m_writeOnDestroy ? SaveDrumSetChanges(kSetFileName, m_names, m_keyMap, m_setFile) : 0;
 }
 
 void CDrumKit::Init() {
@@ -52,7 +70,11 @@ void CDrumKit::Init() {
     }
     for (int32_t& entry : m_keyMap)
         entry = kNoSound;
-    m_writeOnDestroy = LoadSet(kSetFileName);
+    m_writeOnDestroy = LoadDrumSetFile(kSetFileName, m_names, m_keyMap, &m_setFile);
+    // From here on there is something to save however the process ends.
+    static const int s_atExitRegistered = std::atexit(&SaveKitAtExit) == 0;
+    if (s_atExitRegistered)
+        g_pKitAtExit = this;
 }
 
 void CDrumKit::PlayKey(ScanCode key) {

@@ -3,6 +3,7 @@
 // keys to sounds.
 #pragma once
 
+#include "DrumSetFile.h"
 #include "DrumTypes.h"
 #include "KeyList.h"
 #include "SoundVoice.h"
@@ -27,8 +28,10 @@ public:
 
     int LoadSet(const char* fileName);
     int SaveSet(const char* fileName);
-    // Writes "drums.set" as destruction does: only when Init has read it.
-    // Returns what the save returned, or 0 when nothing was written.
+    // Saves "drums.set" as destruction does: only when Init has read it, and
+    // only what changed since (a file created by Init is written all the
+    // same). 1 when the file holds the kit's names and bindings, whether
+    // written now or already; 0 when it could not be written or was not read.
     int SaveIfRead();
 
     std::string m_names[kSoundCount];
@@ -42,4 +45,7 @@ private:
     // the user's file, and one that could not read an existing file would
     // replace the user's work with empty names.
     int32_t m_writeOnDestroy;
+    // What Init read of the file, so that the saves write only changes and
+    // keep what the kit did not understand.
+    SDrumSetRecord m_setFile;
 };

@@ -140,27 +140,34 @@ int IsSound(int64_t value) {
     return value >= 0 && value < kSoundCount;
 }
 
-// Reads the file through the file system seam.
-class CFileSource : public IByteSource {
-public:
-    explicit CFileSource(int fd) : m_fd(fd) {}
-    long Read(char* buffer, size_t size) override {
-        for (;;) {
-            const long got = FileSystem().Read(m_fd, buffer, size);
-            if (got == -EINTR)
-                continue;
-            if (got < 0)
-                m_failed = 1;
-            return got;
-        }
+// Reads the whole file, unless it is larger than kMaxSetFileBytes; 0 then, and
+// when a read fails, for then what came before is only part of the file.
+int ReadWhole(IFileSystem& fs, int fd, std::string* pBytes) {
+    uint64_t size = 0;
+    if (fs.GetSize(fd, &size) < 0 || size > kMaxSetFileBytes)
+        return 0;
+    pBytes->clear();
+    pBytes->reserve(static_cast<size_t>(size));
+    char buffer[65536];
+    for (;;) {
+        const long got = fs.Read(fd, buffer, sizeof buffer);
+        if (got == -EINTR)
+            continue;
+        if (got < 0)
+            return 0;
+        if (got == 0)
+            return 1;
+        // A file still growing while it is read is held to the same limit.
+        if (pBytes->size() + static_cast<size_t>(got) > kMaxSetFileBytes)
+            return 0;
+        pBytes->append(buffer, static_cast<size_t>(got));
     }
-    // Whether a read failed, so that what came before it is only part of the file.
-    int Failed() const { return m_failed; }
+}
 
-private:
-    int m_fd;
-    int m_failed = 0;
-};
+// A CR right before an LF is part of the line end.
+int IsLineEndReturn(const std::string& text, size_t pos) {
+    return text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n';
+}
 
 } // namespace
 
@@ -212,38 +219,37 @@ std::string FormatDrumSet(const std::string (&names)[kSoundCount],
 }
 
 int LoadDrumSetFile(const char* fileName, std::string (&names)[kSoundCount],
-                    int32_t (&keyMap)[kKeyMapSize]) {
+                    int32_t (&keyMap)[kKeyMapSize], SDrumSetRecord* pRecord) {
     IFileSystem& fs = FileSystem();
     int fd = fs.OpenRead(fileName);
+    std::string bytes;
+    int created = 0;
     if (fd == -ENOENT) {
         fd = fs.OpenWrite(fileName, 0600, 0);
         if (fd < 0)
             return 0;
         fs.Close(fd);
         // Just created: read as the empty file it is.
-        CMemorySource empty(nullptr, 0);
-        ReadDrumSet(empty, names, keyMap);
-        return 1;
+        created = 1;
+    } else {
+        if (fd < 0)
+            return 0;
+        // Taken only whole: a file cut short by a failing read must not pass
+        // for a file that holds that little.
+        const int whole = ReadWhole(fs, fd, &bytes);
+        fs.Close(fd);
+        if (!whole)
+            return 0;
     }
-    if (fd < 0)
-        return 0;
-    // Read apart and taken only whole: a file cut short by a failing read must
-    // not pass for a file that holds that little.
-    std::string readNames[kSoundCount];
-    int32_t readKeyMap[kKeyMapSize];
-    for (int i = 0; i < kSoundCount; ++i)
-        readNames[i] = names[i];
-    for (int code = 0; code < kKeyMapSize; ++code)
-        readKeyMap[code] = keyMap[code];
-    CFileSource source(fd);
-    ReadDrumSet(source, readNames, readKeyMap);
-    fs.Close(fd);
-    if (source.Failed())
-        return 0;
-    for (int i = 0; i < kSoundCount; ++i)
-        names[i].swap(readNames[i]);
-    for (int code = 0; code < kKeyMapSize; ++code)
-        keyMap[code] = readKeyMap[code];
+    CMemorySource source(bytes.data(), bytes.size());
+    ReadDrumSet(source, names, keyMap);
+    if (pRecord != nullptr) {
+        pRecord->m_saved = FormatDrumSet(names, keyMap);
+        pRecord->m_mustWrite = created;
+        pRecord->m_original.clear();
+        if (!SaveKeepsAll(bytes, pRecord->m_saved))
+            pRecord->m_original.swap(bytes);
+    }
     return 1;
 }
 
@@ -251,4 +257,44 @@ int SaveDrumSetFile(const char* fileName, const std::string (&names)[kSoundCount
                     const int32_t (&keyMap)[kKeyMapSize]) {
     const std::string text = FormatDrumSet(names, keyMap);
     return ReplaceFileContents(fileName, text.data(), text.size());
+}
+
+int SaveDrumSetChanges(const char* fileName, const std::string (&names)[kSoundCount],
+                       const int32_t (&keyMap)[kKeyMapSize], SDrumSetRecord& record) {
+    std::string text = FormatDrumSet(names, keyMap);
+    // Rewriting a file with what it holds would gain nothing, and a file that
+    // was only read in part would lose the rest.
+    if (!record.m_mustWrite && text == record.m_saved)
+        return 1;
+    SBackup backup = {record.m_original.data(), record.m_original.size(), 0};
+    const int saved = ReplaceFileContents(fileName, text.data(), text.size(),
+                                          record.m_original.empty() ? nullptr : &backup);
+    // One backup per run: once made, or once the file it would have kept is
+    // gone, a later save makes none.
+    if (backup.m_made || saved)
+        std::string().swap(record.m_original);
+    if (saved) {
+        record.m_saved.swap(text);
+        record.m_mustWrite = 0;
+    }
+    return saved;
+}
+
+int SaveKeepsAll(const std::string& file, const std::string& image) {
+    size_t inImage = 0;
+    for (size_t inFile = 0; inFile < file.size(); ++inFile) {
+        if (IsLineEndReturn(file, inFile))
+            continue;
+        if (inImage < image.size() && IsLineEndReturn(image, inImage))
+            ++inImage;
+        if (inImage >= image.size()) {
+            if (file[inFile] != '\n')
+                return 0;
+            continue;
+        }
+        if (file[inFile] != image[inImage])
+            return 0;
+        ++inImage;
+    }
+    return 1;
 }

@@ -46,14 +46,49 @@ void ReadDrumSet(IByteSource& source, std::string (&names)[kSoundCount],
 std::string FormatDrumSet(const std::string (&names)[kSoundCount],
                           const int32_t (&keyMap)[kKeyMapSize]);
 
+// A "drums.set" larger than this is not read at all, and so never written
+// over: a real one holds about a kilobyte, and names of tens of megabytes still
+// fit.
+inline constexpr uint64_t kMaxSetFileBytes = uint64_t{64} << 20;
+
+// What a run knows of the drum set file it read, so that saving it loses
+// nothing of it.
+struct SDrumSetRecord {
+    // What the file holds in the kit's terms: the bytes a save of the names and
+    // bindings as read (or as last saved) writes. A kit that would write these
+    // very bytes has nothing to save.
+    std::string m_saved;
+    // The bytes first read, while a save would lose some of them (the file
+    // held more than was understood); emptied once they are kept as the backup
+    // or the file was replaced.
+    std::string m_original;
+    // The file was missing and has been created empty by this run: the first
+    // save writes it, whatever the kit holds.
+    int32_t m_mustWrite = 0;
+};
+
 // Reads the file into names and keyMap. A missing file is created empty (0600)
 // and read as empty. 0 when the file can neither be opened nor created, is no
-// regular file, or fails while being read; names and keyMap are then left as
-// they were.
+// regular file, is larger than kMaxSetFileBytes, or fails while being read;
+// names and keyMap are then left as they were. With pRecord, what was read is
+// noted there for SaveDrumSetChanges.
 int LoadDrumSetFile(const char* fileName, std::string (&names)[kSoundCount],
-                    int32_t (&keyMap)[kKeyMapSize]);
+                    int32_t (&keyMap)[kKeyMapSize], SDrumSetRecord* pRecord = nullptr);
 
 // Writes the file as one step (see ReplaceFileContents); 0 on any failure, with
 // the previous file left as it was.
 int SaveDrumSetFile(const char* fileName, const std::string (&names)[kSoundCount],
                     const int32_t (&keyMap)[kKeyMapSize]);
+
+// Saves the file read through record, if there is anything to save: when the
+// names and bindings would give the bytes the file already holds in the kit's
+// terms, nothing is written, and the answer is 1. Before the first save that
+// replaces a file holding more than was understood, the file as first read is
+// kept beside it as "<name>.bak" (see ReplaceFileContents).
+int SaveDrumSetChanges(const char* fileName, const std::string (&names)[kSoundCount],
+                       const int32_t (&keyMap)[kKeyMapSize], SDrumSetRecord& record);
+
+// Whether saving image keeps every byte of file: file is image or the start of
+// it, line ends apart (CR LF and LF alone alike), followed by nothing but line
+// ends.
+int SaveKeepsAll(const std::string& file, const std::string& image);

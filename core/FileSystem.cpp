@@ -2,21 +2,9 @@
 #include "FileSystem.h"
 
 #include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-int Fail() {
-    return errno != 0 ? -errno : -EIO;
-}
-
-int OrFail(int result) {
-    return result < 0 ? Fail() : result;
-}
 
 // A chain of symbolic links longer than this is taken for a loop.
 constexpr int kMaxLinkHops = 40;
@@ -26,6 +14,8 @@ constexpr int kMaxLinkHops = 40;
 const char kTempInfix[] = ".saving-";
 // The random part mkostemp puts at the end.
 constexpr size_t kTempRandomChars = 6;
+// What the backup of a file is called: its name and this.
+const char kBackupSuffix[] = ".bak";
 
 // The folder part of path, with its trailing slash; empty for a bare name.
 std::string FolderOf(const std::string& path) {
@@ -42,6 +32,8 @@ int ResolveLinks(IFileSystem& fs, const char* path, std::string* pTarget) {
             *pTarget = current;
             return 1;
         }
+        if (fs.CheckFollowLink(current.c_str()) < 0)
+            return 0;
         current = link[0] == '/' ? link : FolderOf(current) + link;
     }
     return 0;
@@ -118,138 +110,77 @@ void RemoveAbandonedTemps(IFileSystem& fs, const std::string& target) {
     }
 }
 
-// The last resort of a folder that takes no new file: the old contents are gone
-// once the file is opened, so every step that fails must at least be reported.
-int WriteInPlace(IFileSystem& fs, const std::string& target, int mode, const char* data,
-                 size_t size) {
-    const int fd = fs.OpenWrite(target.c_str(), mode, 1);
+// The name of a new temporary file beside target, before CreateTemp fills in
+// its random part.
+std::string TempTemplate(const std::string& target) {
+    return target + kTempInfix + std::to_string(static_cast<long>(getpid())) + "-" +
+           std::string(kTempRandomChars, 'X');
+}
+
+// Rewrites the file itself, where it cannot be replaced. Room for the new
+// contents is reserved before the first byte of the old is overwritten, so that
+// a full disk leaves the old file whole; every later step that fails is at
+// least reported.
+int WriteInPlace(IFileSystem& fs, const std::string& target, const char* data, size_t size) {
+    const int fd = fs.OpenUpdate(target.c_str());
     if (fd < 0)
         return 0;
-    int ok = WriteAll(fs, fd, data, size) && fs.Sync(fd) >= 0;
+    uint64_t oldSize = 0;
+    int ok = fs.GetSize(fd, &oldSize) >= 0;
+    if (ok && fs.Reserve(fd, size) < 0) {
+        // A reservation that ran out of room part-way may have lengthened the
+        // file with zero bytes: cut them off again.
+        fs.Truncate(fd, oldSize);
+        ok = 0;
+    }
+    ok = ok && WriteAll(fs, fd, data, size) && fs.Truncate(fd, size) >= 0 && fs.Sync(fd) >= 0;
     if (fs.Close(fd) < 0)
         ok = 0;
     return ok;
+}
+
+enum EBackup { kBackupMade, kBackupFailed, kBackupNoRoom };
+
+// Writes the backup of target beside it, replacing an older one, as one step.
+// It takes the target's owner and group where this process may hand it over;
+// where it may not, the process belongs to the user saving, who read the file.
+EBackup WriteBackup(IFileSystem& fs, const std::string& target, int mode, const SBackup& backup) {
+    std::string temp = TempTemplate(target);
+    const int fd = fs.CreateTemp(temp.data());
+    if (fd < 0)
+        return fd == -EACCES || fd == -EPERM ? kBackupNoRoom : kBackupFailed;
+    fs.MatchOwner(fd, target.c_str());
+    int ok = WriteAll(fs, fd, backup.m_pData, backup.m_size) && fs.Sync(fd) >= 0 &&
+             fs.SetMode(fd, mode) >= 0;
+    if (fs.Close(fd) < 0)
+        ok = 0;
+    // A rename replaces whatever has the backup's name, a link included, and
+    // never what a link points to.
+    if (ok && fs.Rename(temp.c_str(), (target + kBackupSuffix).c_str()) < 0)
+        ok = 0;
+    if (!ok) {
+        fs.Unlink(temp.c_str());
+        return kBackupFailed;
+    }
+    return kBackupMade;
+}
+
+// Makes the backup pBackup asks for, unless it was made already; 0 when it
+// could not be made. A folder that takes no new file gets none, and the save
+// goes ahead.
+int MakeBackup(IFileSystem& fs, const std::string& target, int mode, SBackup* pBackup) {
+    if (pBackup == nullptr || pBackup->m_made)
+        return 1;
+    const EBackup result = WriteBackup(fs, target, mode, *pBackup);
+    if (result == kBackupMade)
+        pBackup->m_made = 1;
+    return result != kBackupFailed;
 }
 
 CPosixFileSystem g_posixFileSystem;
 IFileSystem* g_pFileSystem = &g_posixFileSystem;
 
 } // namespace
-
-int CPosixFileSystem::OpenRead(const char* path) {
-    // Not blocking, so that a pipe in the file's place cannot hang the start.
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return Fail();
-    struct stat info;
-    int result = fd;
-    if (fstat(fd, &info) < 0)
-        result = Fail();
-    else if (!S_ISREG(info.st_mode))
-        result = S_ISDIR(info.st_mode) ? -EISDIR : -EINVAL;
-    if (result < 0)
-        close(fd);
-    return result;
-}
-
-int CPosixFileSystem::OpenWrite(const char* path, int mode, int truncate) {
-    // Not blocking, so that a pipe in the file's place cannot hang the end.
-    const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | (truncate ? O_TRUNC : 0);
-    return OrFail(open(path, flags, static_cast<mode_t>(mode)));
-}
-
-int CPosixFileSystem::CreateTemp(char* pathTemplate) {
-    return OrFail(mkostemp(pathTemplate, O_CLOEXEC));
-}
-
-long CPosixFileSystem::Read(int fd, void* buffer, size_t size) {
-    const ssize_t result = read(fd, buffer, size);
-    return result < 0 ? Fail() : static_cast<long>(result);
-}
-
-long CPosixFileSystem::Write(int fd, const void* data, size_t size) {
-    const ssize_t result = write(fd, data, size);
-    return result < 0 ? Fail() : static_cast<long>(result);
-}
-
-int CPosixFileSystem::Sync(int fd) {
-    return OrFail(fsync(fd));
-}
-
-int CPosixFileSystem::SetMode(int fd, int mode) {
-    return OrFail(fchmod(fd, static_cast<mode_t>(mode)));
-}
-
-int CPosixFileSystem::Close(int fd) {
-    return OrFail(close(fd));
-}
-
-int CPosixFileSystem::GetMode(const char* path, int* pMode) {
-    struct stat info;
-    if (stat(path, &info) < 0)
-        return Fail();
-    *pMode = static_cast<int>(info.st_mode & 07777);
-    return 0;
-}
-
-int CPosixFileSystem::ReadLink(const char* path, std::string* pTarget) {
-    // A link's length is only known by trying: grow until the whole target fits.
-    std::string buffer(256, '\0');
-    for (;;) {
-        const ssize_t length = readlink(path, buffer.data(), buffer.size());
-        if (length < 0)
-            return Fail();
-        if (static_cast<size_t>(length) < buffer.size()) {
-            buffer.resize(static_cast<size_t>(length));
-            *pTarget = buffer;
-            return 0;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-int CPosixFileSystem::Rename(const char* from, const char* to) {
-    return OrFail(rename(from, to));
-}
-
-int CPosixFileSystem::Unlink(const char* path) {
-    return OrFail(unlink(path));
-}
-
-int CPosixFileSystem::SyncFolder(const char* path) {
-    const int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return Fail();
-    const int result = OrFail(fsync(fd));
-    close(fd);
-    return result;
-}
-
-int CPosixFileSystem::ListFolder(const char* path, std::vector<std::string>* pNames) {
-    DIR* pFolder = opendir(path);
-    if (pFolder == nullptr)
-        return Fail();
-    pNames->clear();
-    errno = 0;
-    while (const dirent* pEntry = readdir(pFolder)) {
-        const std::string name = pEntry->d_name;
-        if (name != "." && name != "..")
-            pNames->push_back(name);
-        errno = 0;
-    }
-    const int result = errno != 0 ? -errno : 0;
-    closedir(pFolder);
-    return result;
-}
-
-int CPosixFileSystem::CheckReplaceable(const char* path) {
-    struct stat info;
-    if (stat(path, &info) < 0)
-        return Fail();
-    if (!S_ISREG(info.st_mode))
-        return -EINVAL;
-    return OrFail(faccessat(AT_FDCWD, path, W_OK, AT_EACCESS));
-}
 
 IFileSystem& FileSystem() {
     return *g_pFileSystem;
@@ -259,36 +190,57 @@ void SetFileSystem(IFileSystem* pFileSystem) {
     g_pFileSystem = pFileSystem != nullptr ? pFileSystem : &g_posixFileSystem;
 }
 
-int ReplaceFileContents(const char* path, const char* data, size_t size) {
+int ReplaceFileContents(const char* path, const char* data, size_t size, SBackup* pBackup) {
     IFileSystem& fs = FileSystem();
     std::string target;
     if (!ResolveLinks(fs, path, &target))
         return 0;
     int mode = 0600;
     int oldMode = 0;
-    if (fs.GetMode(target.c_str(), &oldMode) >= 0) {
+    const int exists = fs.GetMode(target.c_str(), &oldMode) >= 0;
+    int inPlace = 0;
+    if (exists) {
         // A file the user made read-only stays as it is: the rename would get
         // round the very permission that forbids writing it. So does anything
         // that is not a plain file (a device, a folder).
         if (fs.CheckReplaceable(target.c_str()) < 0)
             return 0;
         mode = oldMode;
+        // A file of several names is one file: a rename would part this name
+        // from the others, which would keep the old contents.
+        int links = 1;
+        inPlace = fs.GetLinkCount(target.c_str(), &links) >= 0 && links > 1;
     }
 
     RemoveAbandonedTemps(fs, target);
-    std::string temp = target + kTempInfix + std::to_string(static_cast<long>(getpid())) + "-" +
-                       std::string(kTempRandomChars, 'X');
-    const int fd = fs.CreateTemp(temp.data());
-    if (fd < 0) {
-        // A disk that is full or read-only would fail the in-place write too,
-        // after the old contents were already gone; only a folder that refuses
-        // new files on permission grounds still lets the file itself be written.
-        if (fd == -EACCES || fd == -EPERM)
-            return WriteInPlace(fs, target, mode, data, size);
-        return 0;
+    std::string temp;
+    int fd = -1;
+    if (!inPlace) {
+        temp = TempTemplate(target);
+        fd = fs.CreateTemp(temp.data());
+        if (fd < 0) {
+            // A disk that is full or read-only would fail the in-place write
+            // too; only a folder that refuses new files on permission grounds
+            // still lets the file itself be written, with no room for a backup.
+            if (fd == -EACCES || fd == -EPERM)
+                return WriteInPlace(fs, target, data, size);
+            return 0;
+        }
+        // The file stays its owner's, whoever saves it: a save by the
+        // administrator must not lock the owner out of their own file.
+        if (exists && fs.MatchOwner(fd, target.c_str()) < 0) {
+            fs.Close(fd);
+            fs.Unlink(temp.c_str());
+            inPlace = 1;
+        }
     }
+    if (inPlace)
+        return MakeBackup(fs, target, mode, pBackup) && WriteInPlace(fs, target, data, size);
+
     int ok = WriteAll(fs, fd, data, size) && fs.Sync(fd) >= 0 && fs.SetMode(fd, mode) >= 0;
     if (fs.Close(fd) < 0)
+        ok = 0;
+    if (ok && !MakeBackup(fs, target, mode, pBackup))
         ok = 0;
     if (ok && fs.Rename(temp.c_str(), target.c_str()) < 0)
         ok = 0;
@@ -297,7 +249,7 @@ int ReplaceFileContents(const char* path, const char* data, size_t size) {
         return 0;
     }
     const std::string folder = FolderOf(target);
-    // The file is whole either way; this only makes the rename itself survive a crash.
+    // The file is whole either way; this only makes the renames survive a crash.
     fs.SyncFolder(folder.empty() ? "." : folder.c_str());
     return 1;
 }

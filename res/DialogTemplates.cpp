@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "DialogTemplates.h"
 
+#include "BuildInfo.h"
 #include "resource.h"
 
 namespace {
@@ -24,19 +25,37 @@ constexpr SDialogItem kDrumPadItems[] = {
      7, 205, 216, 22, SS_CENTER | WS_GROUP, 0, 0},
 };
 
-// The three lines the program is free to word point to its README: the About
-// box names no person and no address of its own.
+// The three lines the program is free to word say only what is true of this
+// build: the version and the licence, and the web page where the build was
+// given one (KADENZO_HOMEPAGE); otherwise they say that there is none rather
+// than invent an address.
+//
+// Each must fit its field in MS Sans Serif 8, the font Windows shows these
+// templates in. That font is a bitmap font; at 96 dpi its dialog base units
+// are 6 x 13 pixels, so a dialog unit is 1.5 pixels across and one average
+// character (6 pixels) takes 4 units. A line was judged to fit when its
+// characters times 4 units stay within the field's width: 18 characters in
+// the 72-unit contact line, 28 in the 115-unit web line, 31 in the 124-unit
+// credit line. The average counts capitals, which these lines hardly use, and
+// blanks and punctuation are narrower, so the lines come out shorter still.
+// They must also fit in the fallback font at the unit the other dialogs get,
+// which the tests measure.
+constexpr bool kHasHomepage = KADENZO_HOMEPAGE[0] != '\0';
+constexpr const char* kAboutCredit = "Version " KADENZO_VERSION ", MIT licence";
+constexpr const char* kAboutContact = kHasHomepage ? "the page below" : "no address given";
+constexpr const char* kAboutWeb = kHasHomepage ? KADENZO_HOMEPAGE_SHOWN : "no web page given";
+
 constexpr SDialogItem kAboutItems[] = {
     {IDOK, EControlKind::PushButton, "OK", 129, 105, 50, 14,
      BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 0},
     {IDC_STATIC, EControlKind::Static, "Kadenzo For Windows, by Orvan", 32, 14, 100, 8, SS_LEFT, 0, 0},
-    {IDC_STATIC, EControlKind::Static, "Credits: see the README.", 7, 41, 124, 8, SS_LEFT, 0, 0},
+    {IDC_STATIC, EControlKind::Static, kAboutCredit, 7, 41, 124, 8, SS_LEFT, 0, 0},
     {IDC_STATIC, EControlKind::Static, "You like this program? Tell me about it, drop a note to:",
      7, 58, 170, 8, SS_LEFT, 0, 0},
-    {IDC_STATIC, EControlKind::Static, "the address in the README", 7, 67, 72, 8, SS_LEFT, 0, 0},
+    {IDC_STATIC, EControlKind::Static, kAboutContact, 7, 67, 72, 8, SS_LEFT, 0, 0},
     {IDC_STATIC, EControlKind::Static, "Check out other stuff I've made at:", 7, 83, 110, 8,
      SS_LEFT, 0, 0},
-    {IDC_STATIC, EControlKind::Static, "the web page in the README", 7, 92, 115, 8, SS_LEFT, 0, 0},
+    {IDC_STATIC, EControlKind::Static, kAboutWeb, 7, 92, 115, 8, SS_LEFT, 0, 0},
     {IDC_STATIC, EControlKind::Icon, "", 7, 7, 21, 20, 0, 0, IDR_MAINFRAME},
 };
 

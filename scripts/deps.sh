@@ -5,19 +5,25 @@
 #   scripts/deps.sh test   that plus everything the test suite uses
 set -euo pipefail
 
-want=(g++ cmake ninja-build pkg-config qt6-base-dev libopenal-dev libopenal1 fonts-dejavu-core)
+# The build itself, for any target.
+want=(g++ cmake ninja-build pkg-config)
+# The program on Linux. qt6-wayland: the window on a Wayland desktop that has no
+# X11 beside it.
+linux=(qt6-base-dev qt6-wayland libopenal-dev libopenal1 fonts-dejavu-core)
 # The Windows cross build: compilers, resource compiler, GoogleTest's sources,
 # Wine to run the 64-bit tests, pefile to look inside the executables.
 windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
          binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 googletest wine64 python3-pefile)
-if [[ "${1:-run}" == windows ]]; then
-  want+=("${windows[@]}")
-fi
+case "${1:-run}" in
+  windows) want+=("${windows[@]}") ;;
+  *) want+=("${linux[@]}") ;;
+esac
 if [[ "${1:-run}" == test ]]; then
   want+=("${windows[@]}")
   want+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
          xvfb xauth xdotool x11-xkb-utils x11-utils imagemagick sox valgrind
-         desktop-file-utils appstream dpkg-dev file clang-format shellcheck mingw-w64)
+         desktop-file-utils appstream appstream-util dpkg-dev file lintian man-db weston
+         clang-format shellcheck mingw-w64)
 fi
 
 missing=()

@@ -20,14 +20,15 @@ step "Lint: formatting and shell scripts"
 "$root/scripts/lint.sh"
 
 step "Build"
-cmake -S "$root" -B "$root/build" -G Ninja -DKADENZO_BENCH=ON
+cmake -S "$root" -B "$root/build" -G Ninja -DKADENZO_BENCH=ON -DKADENZO_WERROR=ON
 cmake --build "$root/build" -j "$jobs"
 
 step "Windows shape"
 "$root/scripts/check-windows-shape.sh"
 
 step "Build with AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S "$root" -B "$root/build-asan" -G Ninja -DKADENZO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+cmake -S "$root" -B "$root/build-asan" -G Ninja -DKADENZO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+  -DKADENZO_WERROR=ON
 cmake --build "$root/build-asan" -j "$jobs"
 
 step "Tests under sanitizers"
@@ -41,7 +42,7 @@ step "Fuzzing, ${KADENZO_FUZZ_SECONDS:=60} seconds per target"
 # clang's libFuzzer with both sanitizers; each fuzzer starts from a copy of its
 # kept inputs, so the repository never changes during a run.
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja \
-  -DCMAKE_CXX_COMPILER=clang++ -DKADENZO_FUZZ=ON -DKADENZO_SANITIZE=ON \
+  -DCMAKE_CXX_COMPILER=clang++ -DKADENZO_FUZZ=ON -DKADENZO_SANITIZE=ON -DKADENZO_WERROR=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build-fuzz" -j "$jobs" --target drumset_fuzz waveimage_fuzz
 # Runs one fuzzer; its output goes to build-fuzz/fuzz-<target>.log.

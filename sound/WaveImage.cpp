@@ -30,20 +30,21 @@ int ParseWaveImage(const unsigned char* image, uint32_t imageLength, const unsig
         return 0;
 
     // Offsets are kept in 64 bits so that no size in the image can wrap them.
+    // The RIFF size only says where chunks stop starting: a chunk that starts
+    // before the RIFF end is read whole even when it runs past it. Every read
+    // stays within the bytes we were given.
     const uint64_t riffEnd = 8 + uint64_t(ReadLe32(image + 4));
-    // The walk may read nothing beyond the RIFF chunk, nor beyond the bytes we were given.
-    const uint64_t limit = riffEnd < imageLength ? riffEnd : imageLength;
     uint64_t cursor = kRiffHeaderBytes;
     if (cursor >= riffEnd)
         return 0;
 
     for (;;) {
-        if (cursor + kChunkHeaderBytes > limit)
+        if (cursor + kChunkHeaderBytes > imageLength)
             return 0;
         const unsigned char* header = image + cursor;
         const uint32_t bodySize = ReadLe32(header + 4);
         const uint64_t body = cursor + kChunkHeaderBytes;
-        const bool bodyInside = body + bodySize <= limit;
+        const bool bodyInside = body + bodySize <= imageLength;
 
         if (IsId(header, "fmt ")) {
             if (*pFormat == nullptr) {

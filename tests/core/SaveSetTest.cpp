@@ -58,6 +58,11 @@ public:
             return -m_errors[kOpenWrite];
         return CPosixFileSystem::OpenWrite(path, mode, truncate);
     }
+    int OpenUpdate(const char* path) override {
+        if (m_errors[kOpenWrite] != 0)
+            return -m_errors[kOpenWrite];
+        return CPosixFileSystem::OpenUpdate(path);
+    }
     // A failing write lets the first part through, so that a half-written file exists.
     long Write(int fd, const void* data, size_t size) override {
         if (m_errors[kWrite] != 0 && m_writes++ > 0)

@@ -48,6 +48,8 @@ share/metainfo/$app.metainfo.xml
 share/icons/hicolor/16x16/apps/$app.png
 share/icons/hicolor/32x32/apps/$app.png
 share/icons/hicolor/128x128/apps/$app.png
+share/doc/kadenzo/copyright
+share/man/man1/kadenzo.1.gz
 EOF_LIST
 )
   actual=$(cd "$stage" && find . \( -type f -o -type l \) | sed 's|^\./||' | sort)
@@ -86,6 +88,18 @@ EOF_LIST
   [[ $? -eq 0 && -z "$findings" ]] || fail "desktop-file-validate: $findings"
   # --strict fails on every finding above the pedantic hints.
   appstreamcli validate --no-net --strict "$metainfo" || fail "appstreamcli rejects the metainfo"
+  appstream-util validate-relax --nonet "$metainfo" || fail "appstream-util rejects the metainfo"
+  grep -q '<project_license>MIT</project_license>' "$metainfo" || fail "the metainfo names no MIT licence"
+
+  # The licence travels with every installation; the manual page reads clean.
+  if ! { grep -q '^License: MIT' "$stage/share/doc/kadenzo/copyright" &&
+    grep -qF 'Permission is hereby granted' "$stage/share/doc/kadenzo/copyright"; }; then
+    fail "share/doc/kadenzo/copyright does not carry the MIT licence"
+  fi
+  local warnings
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z \
+    "$stage/share/man/man1/kadenzo.1.gz" 2>&1 >/dev/null)
+  [[ -z "$warnings" ]] || fail "the manual page has faults: $warnings"
 
   # The validators check each file alone; these names must also meet.
   local exec icon
@@ -217,6 +231,19 @@ EOF_CASES
   started_in "$scratch/no-starter/kadenzo" || fail "no starter set: program not started"
   [[ ! -e "$scratch/no-starter/kadenzo/drums.set" ]] || fail "no starter set: something was placed"
   mv "$scratch/starter.away" "$starter"
+
+  # --help and --version go to the program as they are, display or none,
+  # with no working folder made and no starter set placed.
+  for env_case in "" "DISPLAY=:7"; do
+    for option in --help -h --version; do
+      # shellcheck disable=SC2086
+      launch XDG_DATA_HOME="$scratch/info" $env_case -- "$option"
+      rc=$?
+      ((rc == 0)) || fail "$option [$env_case]: exit $rc, stderr: $(cat "$scratch/err")"
+      grep -qx "args=$option" "$log" 2>/dev/null || fail "$option [$env_case]: not passed to the program"
+      [[ ! -e "$scratch/info" ]] || fail "$option [$env_case]: the working folder was made"
+    done
+  done
 
   # No display: one line on stderr, a failing exit, nothing made or started.
   for env_case in "" "DISPLAY=" "DISPLAY= WAYLAND_DISPLAY="; do

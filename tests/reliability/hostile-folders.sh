@@ -3,8 +3,11 @@
 # The real program in working folders that fight back, run as an unprivileged
 # user (the suite runs as root, where permission bits stop nothing): a read-only
 # folder, a read-only "drums.set", a folder in its place, one the user may not
-# read, dangling links. In each the program starts, shows its window and nothing
-# else, ends on SIGTERM without a crash, and loses nothing it could keep.
+# read, dangling links, a file of two names. In each the program starts, shows
+# its window and nothing else, takes a change (a binding removed), ends on
+# SIGTERM without a crash, and loses nothing it could keep. Then root saves in
+# the user's folder: the file stays the user's, and a link the user planted
+# does not lead root to another file.
 #
 # Usage: hostile-folders.sh KADENZO_EXECUTABLE SOURCE_DIR
 # Exits 77 (skipped) when not run as root: there is no one to step down to.
@@ -51,16 +54,25 @@ empty_set() {
   printf '255 %.0s' $(seq 255)
 }
 
-# Runs the program as nobody in folder $1 and ends it with SIGTERM once its
-# window shows. Its window must be the only one it shows.
+# Runs the program as nobody in folder $1, unbinds the first key of its list
+# (if any) and ends it with SIGTERM. Its window must be the only one it shows.
 run_in() {
-  local dir=$1 windows
+  local dir=$1 window windows
   launch_program "$dir" "$work/alsoft.conf"
-  wait_window >/dev/null
+  window=$(wait_window "$window_title")
   windows=$(xdotool search --all --onlyvisible --pid "$program_pid" --name '' | wc -l)
   ((windows == 1)) || fail "$case_name: the program shows $windows windows"
+  unbind_first_row "$window"
   kill -TERM "$program_pid"
   wait_program_end 0
+}
+
+# The same as root, with a runtime folder of root's own.
+run_as_root_in() {
+  local -a user_runner=("${runner[@]}")
+  runner=()
+  XDG_RUNTIME_DIR="$work" run_in "$1"
+  runner=("${user_runner[@]}")
 }
 
 same_bytes() {
@@ -68,7 +80,7 @@ same_bytes() {
 }
 
 entries() {
-  (cd "$1" && find . -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | tr '\n' ' ')
+  find "$1" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | tr '\n' ' '
 }
 
 only_entries() {
@@ -93,11 +105,14 @@ user_file() {
   chmod "$3" "$1"
 }
 
+first_binding_removed "$starter" >"$work/changed.set"
+first_binding_removed "$work/changed.set" >"$work/changed-twice.set"
+
 case_name="writable folder (the control: the run does write)"
 dir=$(user_folder writable)
 user_file "$dir/drums.set" "$work/starter-lf.set" 644
 run_in "$dir"
-same_bytes "$dir/drums.set" "$starter"
+same_bytes "$dir/drums.set" "$work/changed.set"
 only_entries "$dir" "drums.set "
 echo "ok: $case_name"
 
@@ -105,7 +120,7 @@ case_name="read-only folder holding the user's file: written in place"
 dir=$(root_folder ro-folder)
 user_file "$dir/drums.set" "$work/starter-lf.set" 644
 run_in "$dir"
-same_bytes "$dir/drums.set" "$starter"
+same_bytes "$dir/drums.set" "$work/changed.set"
 only_entries "$dir" "drums.set "
 echo "ok: $case_name"
 
@@ -163,6 +178,40 @@ run_in "$dir"
 empty_set >"$work/empty.set"
 same_bytes "$dir/store/drums.set" "$work/empty.set"
 only_entries "$dir/store" "drums.set "
+echo "ok: $case_name"
+
+case_name="a file of two names: both see the change"
+dir=$(user_folder two-names)
+user_file "$dir/drums.set" "$work/starter-lf.set" 644
+ln "$dir/drums.set" "$dir/second-name.set"
+run_in "$dir"
+same_bytes "$dir/drums.set" "$work/changed.set"
+same_bytes "$dir/second-name.set" "$work/changed.set"
+[[ $(stat -c %h "$dir/drums.set") == 2 ]] || fail "$case_name: the names were parted"
+echo "ok: $case_name"
+
+case_name="the user's file saved by root stays the user's, and the user saves again"
+dir=$(user_folder saved-by-root)
+user_file "$dir/drums.set" "$work/starter-lf.set" 640
+run_as_root_in "$dir"
+same_bytes "$dir/drums.set" "$work/changed.set"
+[[ $(stat -c %u:%g:%a "$dir/drums.set") == "$user:$user:640" ]] ||
+  fail "$case_name: root took the file over ($(stat -c %u:%g:%a "$dir/drums.set"))"
+run_in "$dir"
+same_bytes "$dir/drums.set" "$work/changed-twice.set"
+only_entries "$dir" "drums.set "
+echo "ok: $case_name"
+
+case_name="a link the user planted: root does not follow it to save"
+dir=$(user_folder planted-link)
+cp "$starter" "$work/system-file"
+ln -s "$work/system-file" "$dir/drums.set"
+chown -h "$user:$user" "$dir/drums.set"
+run_as_root_in "$dir"
+same_bytes "$work/system-file" "$starter"
+[[ -L "$dir/drums.set" && $(stat -c %u "$work/system-file") == 0 ]] ||
+  fail "$case_name: the link or its target changed"
+only_entries "$dir" "drums.set "
 echo "ok: $case_name"
 
 if grep -qiE 'sanitizer|runtime error|segmentation' "$work/program.log"; then

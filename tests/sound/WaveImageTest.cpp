@@ -193,10 +193,17 @@ std::vector<SCase> Cases() {
         b.Format().Chunk("data", 1000, 10);
         add("DataBodyPastImageEndInsideRiff", b, b.Finish(4 + 24 + 8 + 1000 + 50), 0, 0, -1, 0);
     }
+    // A chunk that starts inside the RIFF chunk is read whole, even past its end.
     {
         CImageBuilder b;
         b.Format().Data(20);
-        add("DataBodyPastRiffEnd", b, b.Finish(4 + 24 + 8 + 10), 0, 0, -1, 0);
+        add("DataBodyPastRiffEndInsideImage", b, b.Finish(4 + 24 + 8 + 10), 1, 0, 1, 20);
+    }
+    {
+        // 144 bytes: "fmt " at 12, 100 bytes of "data" at 36, the RIFF end at 44.
+        CImageBuilder b;
+        b.Format().Data(100);
+        add("DataRunsFarPastRiffEnd", b, b.Finish(36), 1, 0, 1, 100);
     }
     {
         CImageBuilder b;
@@ -218,7 +225,7 @@ std::vector<SCase> Cases() {
     {
         CImageBuilder b;
         b.Format().Data(10);
-        add("HeaderPastRiffEnd", b, b.Finish(4 + 24 + 4), 0, 0, -1, 0);
+        add("HeaderStartsInsideRiffEndsPastIt", b, b.Finish(4 + 24 + 4), 1, 0, 1, 10);
     }
     {
         CImageBuilder b;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "MemoryFileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -34,28 +35,48 @@ std::vector<std::string> CMemoryFileSystem::Names() const {
 
 CMemoryFileSystem::SHandle* CMemoryFileSystem::Handle(int fd, bool write) {
     const auto found = m_open.find(fd);
-    if (found == m_open.end() || found->second.m_write != write)
+    if (found == m_open.end() || !(write ? found->second.m_write : found->second.m_read))
         return nullptr;
     return &found->second;
+}
+
+int CMemoryFileSystem::Open(const std::string& path, bool read, bool write) {
+    const int fd = m_nextFd++;
+    m_open[fd] = SHandle{path, 0, read, write};
+    return fd;
+}
+
+size_t CMemoryFileSystem::UsedBesides(const std::string& path) const {
+    size_t used = 0;
+    for (const auto& file : m_files) {
+        if (file.first != path)
+            used += file.second.m_bytes.size();
+    }
+    return used;
 }
 
 int CMemoryFileSystem::OpenRead(const char* path) {
     if (!Exists(path))
         return -ENOENT;
-    const int fd = m_nextFd++;
-    m_open[fd] = SHandle{path, 0, false};
-    return fd;
+    return Open(path, true, false);
 }
 
 int CMemoryFileSystem::OpenWrite(const char* path, int mode, int truncate) {
     auto found = m_files.find(path);
-    if (found == m_files.end())
+    if (found == m_files.end()) {
+        if (m_refuseNewFiles)
+            return -EACCES;
         m_files[path].m_mode = mode;
-    else if (truncate)
+    } else if (truncate) {
         found->second.m_bytes.clear();
-    const int fd = m_nextFd++;
-    m_open[fd] = SHandle{path, 0, true};
-    return fd;
+    }
+    return Open(path, false, true);
+}
+
+int CMemoryFileSystem::OpenUpdate(const char* path) {
+    if (!Exists(path))
+        return -ENOENT;
+    return Open(path, true, true);
 }
 
 int CMemoryFileSystem::CreateTemp(char* pathTemplate) {
@@ -92,6 +113,12 @@ long CMemoryFileSystem::Write(int fd, const void* data, size_t size) {
     if (pHandle == nullptr)
         return -EBADF;
     std::string& bytes = m_files[pHandle->m_path].m_bytes;
+    const size_t room = m_capacity - std::min(m_capacity, UsedBesides(pHandle->m_path));
+    if (pHandle->m_position + size > room) {
+        if (pHandle->m_position >= room)
+            return -ENOSPC;
+        size = room - pHandle->m_position;
+    }
     if (bytes.size() < pHandle->m_position + size)
         bytes.resize(pHandle->m_position + size);
     std::memcpy(bytes.data() + pHandle->m_position, data, size);
@@ -101,6 +128,37 @@ long CMemoryFileSystem::Write(int fd, const void* data, size_t size) {
 
 int CMemoryFileSystem::Sync(int fd) {
     return m_open.count(fd) != 0 ? 0 : -EBADF;
+}
+
+int CMemoryFileSystem::GetSize(int fd, uint64_t* pSize) {
+    const auto found = m_open.find(fd);
+    if (found == m_open.end())
+        return -EBADF;
+    *pSize = m_files[found->second.m_path].m_bytes.size();
+    return 0;
+}
+
+int CMemoryFileSystem::Reserve(int fd, uint64_t length) {
+    SHandle* pHandle = Handle(fd, true);
+    if (pHandle == nullptr)
+        return -EBADF;
+    if (m_noReservation)
+        return -EOPNOTSUPP;
+    std::string& bytes = m_files[pHandle->m_path].m_bytes;
+    if (length <= bytes.size())
+        return 0;
+    if (UsedBesides(pHandle->m_path) + length > m_capacity)
+        return -ENOSPC;
+    bytes.resize(static_cast<size_t>(length), '\0');
+    return 0;
+}
+
+int CMemoryFileSystem::Truncate(int fd, uint64_t length) {
+    SHandle* pHandle = Handle(fd, true);
+    if (pHandle == nullptr)
+        return -EBADF;
+    m_files[pHandle->m_path].m_bytes.resize(static_cast<size_t>(length), '\0');
+    return 0;
 }
 
 int CMemoryFileSystem::SetMode(int fd, int mode) {
@@ -120,6 +178,21 @@ int CMemoryFileSystem::GetMode(const char* path, int* pMode) {
     if (found == m_files.end())
         return -ENOENT;
     *pMode = found->second.m_mode;
+    return 0;
+}
+
+int CMemoryFileSystem::GetLinkCount(const char* path, int* pCount) {
+    if (!Exists(path))
+        return -ENOENT;
+    *pCount = 1;
+    return 0;
+}
+
+int CMemoryFileSystem::MatchOwner(int fd, const char* path) {
+    return m_open.count(fd) != 0 && Exists(path) ? 0 : -EBADF;
+}
+
+int CMemoryFileSystem::CheckFollowLink(const char*) {
     return 0;
 }
 

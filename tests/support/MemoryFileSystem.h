@@ -2,7 +2,9 @@
 // A file system held in memory, behind the same seam as the real one: for
 // fuzzing the drum set file through the kit's own load and save many thousand
 // times a second, with no disk and nothing left behind. Plain files only: no
-// folders of its own (a path is just a name), no links, no permissions.
+// folders of its own (a path is just a name), no links, no permissions. It can
+// play a full disk, a folder that takes no new file and a file system that
+// reserves no room.
 //
 // Use:
 //     CMemoryFileSystem fs;          // installs itself; the destructor restores POSIX
@@ -32,16 +34,30 @@ public:
     std::vector<std::string> Names() const;
     // Open handles not yet closed.
     int OpenCount() const { return static_cast<int>(m_open.size()); }
+    // The disk holds this many bytes of all files together; writes and
+    // reservations past it fail with ENOSPC (a write first fills what is left).
+    void SetCapacity(size_t bytes) { m_capacity = bytes; }
+    // New files are refused (EACCES), as in a folder the process may not write.
+    void RefuseNewFiles(bool refuse) { m_refuseNewFiles = refuse; }
+    // Reserve answers EOPNOTSUPP.
+    void DropReservation(bool drop) { m_noReservation = drop; }
 
     int OpenRead(const char* path) override;
     int OpenWrite(const char* path, int mode, int truncate) override;
+    int OpenUpdate(const char* path) override;
     int CreateTemp(char* pathTemplate) override;
     long Read(int fd, void* buffer, size_t size) override;
     long Write(int fd, const void* data, size_t size) override;
     int Sync(int fd) override;
+    int GetSize(int fd, uint64_t* pSize) override;
+    int Reserve(int fd, uint64_t length) override;
+    int Truncate(int fd, uint64_t length) override;
     int SetMode(int fd, int mode) override;
     int Close(int fd) override;
     int GetMode(const char* path, int* pMode) override;
+    int GetLinkCount(const char* path, int* pCount) override;
+    int MatchOwner(int fd, const char* path) override;
+    int CheckFollowLink(const char* path) override;
     int ReadLink(const char* path, std::string* pTarget) override;
     int Rename(const char* from, const char* to) override;
     int Unlink(const char* path) override;
@@ -57,12 +73,19 @@ private:
     struct SHandle {
         std::string m_path;
         size_t m_position = 0;
+        bool m_read = false;
         bool m_write = false;
     };
     SHandle* Handle(int fd, bool write);
+    int Open(const std::string& path, bool read, bool write);
+    // Bytes held by every file but path.
+    size_t UsedBesides(const std::string& path) const;
 
     std::map<std::string, SFile> m_files;
     std::map<int, SHandle> m_open;
     int m_nextFd = 100;
     unsigned m_nextTemp = 0;
+    size_t m_capacity = static_cast<size_t>(-1);
+    bool m_refuseNewFiles = false;
+    bool m_noReservation = false;
 };

@@ -12,6 +12,10 @@
 #                                (a regular expression; the drum pad window's by default)
 #   wait_program_end [STATUS]    waits for the end; fails unless it exits with STATUS (0)
 #   scaled SECONDS               SECONDS times KADENZO_TIME_SCALE
+#   unbind_first_row WINDOW      right-clicks the first row of the drum pad's key list,
+#                                unbinding its key: a change for the run to save
+#   first_binding_removed FILE   prints the drum set FILE as a run that unbound its first
+#                                row saves it: its lowest bound key unbound, CR LF line ends
 #
 # KADENZO_RUNNER, when set, is a command (with its arguments) the program runs
 # under, such as valgrind; the array `runner` set by the caller comes before it
@@ -128,4 +132,22 @@ wait_program_end() {
   wait "$program_pid" || status=$?
   program_pid=
   ((status == expected)) || fail "the program ended with status $status"
+}
+
+unbind_first_row() {
+  xdotool mousemove --window "$1" 60 68 click 3
+  sleep "$(scaled 0.3)"
+}
+
+first_binding_removed() {
+  awk 'BEGIN { ORS = "" }
+    { sub(/\r$/, "") }
+    NR <= 28 { print $0 "\r\n"; next }
+    NR == 29 {
+      n = split($0, entries, " ")
+      for (i = 1; i <= n; i++) {
+        if (!done && entries[i] != 255) { entries[i] = 255; done = 1 }
+        print entries[i] " "
+      }
+    }' "$1"
 }

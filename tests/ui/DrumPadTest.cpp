@@ -190,6 +190,7 @@ TEST_F(DrumPad, EnterDoesNothingAndEscEndsTheRunAndWritesDrumsSet) {
     WriteDrumSet(names, &binding, 1);
     const INT_PTR result = RunModal(*m_dlg, [&] {
         std::filesystem::remove("drums.set");
+        m_dlg->m_kit.m_names[2] = "Clap"; // a change: a run without one writes nothing
         PressKey(Qt::Key_Return, 28);
         PressKey(Qt::Key_Enter, 96);
         FocusDrumBox();
@@ -206,6 +207,7 @@ TEST_F(DrumPad, EnterDoesNothingAndEscEndsTheRunAndWritesDrumsSet) {
     CDrumKit reread;
     reread.LoadSet("drums.set");
     EXPECT_EQ(reread.m_keyMap[30], kKickSound);
+    EXPECT_EQ(reread.m_names[2], "Clap");
 }
 
 TEST_F(DrumPad, CloseBoxEndsLikeEsc) {

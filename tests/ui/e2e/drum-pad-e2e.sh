@@ -3,8 +3,8 @@
 # The real program under Xvfb, driven by real X key events from xdotool, with
 # OpenAL Soft's wave writer as the sound device:
 #   1. with a "drums.set" binding scan code 30 (the A key) to a sample, pressing
-#      A in the drum box puts that sample into the output file; Esc ends the
-#      program and "drums.set" is written;
+#      A in the drum box puts that sample into the output file; after a change
+#      (a right-click unbinds A) Esc ends the program and "drums.set" is written;
 #   2. an unbound key plays nothing, and SIGTERM ends the program the same way.
 # There is no window manager: the window is focused with windowfocus and the
 # drum box reached with Tab. A screenshot of the window is left in the build
@@ -79,6 +79,7 @@ if [[ -n "$screenshot" ]] && command -v import >/dev/null; then
   import -window root "$screenshot" || true
 fi
 sleep "$(awk -v s="$sample_seconds" 'BEGIN {print s + 0.7}')"
+unbind_first_row "$window" # a change: a run without one writes nothing
 xdotool key Escape
 wait_program_end
 rewritten || fail "Esc did not write drums.set"
@@ -95,6 +96,7 @@ write_drum_set "$work/drums.set"
 start_program "$work/silent.wav"
 xdotool key s
 sleep 0.7
+unbind_first_row "$window"
 kill -TERM "$program_pid"
 wait_program_end
 rewritten || fail "SIGTERM did not write drums.set"
