@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Installs the Debian/Ubuntu packages Kadenzo needs, only those still missing.
 #   scripts/deps.sh run    what building and running the program needs
-#   scripts/deps.sh test   that plus everything the test suite uses
+#   scripts/deps.sh windows  what the Windows cross build needs
+#   scripts/deps.sh test   the first two and everything the test suite uses
 set -euo pipefail
 
 # The build itself, for any target.
