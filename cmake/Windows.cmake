@@ -9,6 +9,7 @@ ExternalProject_Add(host_tools
   SOURCE_DIR ${PROJECT_SOURCE_DIR}/tools
   BINARY_DIR ${KADENZO_HOST_TOOLS_DIR}
   CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=c++ -DCMAKE_C_COMPILER=cc
+             -DKADENZO_BUILD_INFO_DIR=${CMAKE_BINARY_DIR}/res/generated
   BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target rcscript
   INSTALL_COMMAND ""
   # The generators' own sources change now and then: let their build decide.

@@ -57,23 +57,24 @@ std::string Hex(uint32_t value) {
     return text;
 }
 
-// The class as the script names it: the predefined classes by keyword, which
-// the resource compiler stores as their ordinals, the list view by name.
+// The class as the script names it: the predefined classes by the ordinals a
+// resource compiler stores for their keywords (windres takes only numbers or
+// names there), the list view by name.
 const char* ControlClass(EControlKind kind) {
     switch (kind) {
     case EControlKind::Static:
     case EControlKind::Icon:
-        return "STATIC";
+        return "0x0082";
     case EControlKind::PushButton:
-        return "BUTTON";
+        return "0x0080";
     case EControlKind::Edit:
-        return "EDIT";
+        return "0x0081";
     case EControlKind::ListBox:
-        return "LISTBOX";
+        return "0x0083";
     case EControlKind::ListView:
         return "\"SysListView32\"";
     }
-    return "STATIC";
+    return "0x0082";
 }
 
 void WriteDialog(std::ostream& out, const SDialogTemplate& t) {
