@@ -3,7 +3,7 @@
 #include "AllocationCounter.h"
 #include "CoreTestFiles.h"
 #include "FakeDirectSound.h"
-#include "FileSystem.h"
+#include "PlatformFileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -354,19 +354,18 @@ TEST(DrumKitDestruction, FirstRunLeavesEmptyFileThenEmptySet) {
         CDrumKit kit;
         kit.Init();
         EXPECT_EQ("", ReadBytes("drums.set"));
-        EXPECT_EQ(0600, ModeOf("drums.set"));
     }
     EXPECT_EQ(EmptySetBytes(), ReadBytes("drums.set"));
 }
 
 // Notes how many buffers were alive when the file was put in place.
-class CRenameWatch : public CPosixFileSystem {
+class CRenameWatch : public CPlatformFileSystem {
 public:
     explicit CRenameWatch(const CFakeSoundScope& fake) : m_fake(fake) { SetFileSystem(this); }
     ~CRenameWatch() override { SetFileSystem(nullptr); }
     int Rename(const char* from, const char* to) override {
         m_liveBuffersAtRename = m_fake.LiveBuffers();
-        return CPosixFileSystem::Rename(from, to);
+        return CPlatformFileSystem::Rename(from, to);
     }
 
     const CFakeSoundScope& m_fake;
