@@ -3,7 +3,6 @@
 
 #include "FileSystem.h"
 
-#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -151,8 +150,6 @@ int ReadWhole(IFileSystem& fs, int fd, std::string* pBytes) {
     char buffer[65536];
     for (;;) {
         const long got = fs.Read(fd, buffer, sizeof buffer);
-        if (got == -EINTR)
-            continue;
         if (got < 0)
             return 0;
         if (got == 0)
@@ -224,8 +221,8 @@ int LoadDrumSetFile(const char* fileName, std::string (&names)[kSoundCount],
     int fd = fs.OpenRead(fileName);
     std::string bytes;
     int created = 0;
-    if (fd == -ENOENT) {
-        fd = fs.OpenWrite(fileName, 0600, 0);
+    if (fd == kFileMissing) {
+        fd = fs.OpenCreate(fileName);
         if (fd < 0)
             return 0;
         fs.Close(fd);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The few file operations the drum set file needs, behind one small interface so
-// that tests can make any single one of them fail: tests run as root, where
-// permission bits stop nothing.
+// The few file operations the drum set file needs, behind one small interface.
+// The save's logic above it is the same on every platform: it asks the platform
+// only what each can answer (is process N running, may this file be replaced,
+// put that file in this one's place). And tests can make any single step fail:
+// they run as root, where permission bits stop nothing.
 #pragma once
 
 #include <cstddef>
@@ -9,24 +11,40 @@
 #include <string>
 #include <vector>
 
-// Every operation returns a negative errno value on failure. Handles are plain
-// file descriptors.
+// What a failed operation answers: always a negative number. These are the
+// failures the callers tell apart; each platform maps its own errors onto them,
+// and anything it has no name for here is kFileFailed.
+enum EFileError : int {
+    kFileFailed = -1,
+    kFileMissing = -2,     // no such file
+    kFileRefused = -3,     // this process may not: permissions, a read-only file
+    kFileNoRoom = -4,      // the disk (or the user's share of it) is full
+    kFileNotPlain = -5,    // a folder, a device or a pipe where a file was wanted
+    kFileUnsupported = -6, // the file system cannot do this at all
+};
+
 class IFileSystem {
 public:
-    // Opens an existing regular file for reading; anything else (a folder, a
-    // device, a pipe that would block) is refused.
+    // ---- Files by handle: small non-negative numbers.
+
+    // Opens an existing plain file for reading; anything else (a folder, a
+    // device, a pipe that would block) is refused with kFileNotPlain.
     virtual int OpenRead(const char* path) = 0;
-    // Opens for writing, creating the file with mode when it is missing;
-    // truncate empties an existing file.
-    virtual int OpenWrite(const char* path, int mode, int truncate) = 0;
-    // Opens an existing file to be rewritten in place, neither creating nor
-    // emptying it, and never through a symbolic link: for reading and writing
-    // where this process may read it (a reservation may have to read), else for
-    // writing alone.
+    // Opens a file for writing, creating it empty and private to this user
+    // (0600 where files carry permission bits) when it is missing; an existing
+    // file is opened as it is.
+    virtual int OpenCreate(const char* path) = 0;
+    // Opens an existing plain file to be rewritten in place, neither creating
+    // nor emptying it. Where the save follows symbolic links itself, never
+    // through one: a link put in the file's place since must not redirect the
+    // write.
     virtual int OpenUpdate(const char* path) = 0;
     // Creates a new, unique file from a template ending in "XXXXXX" (replaced in
-    // place), readable and writable by the owner only.
+    // place), private to this user. kFileRefused where the folder takes no new
+    // file from this process, though the files in it may still be writable.
     virtual int CreateTemp(char* pathTemplate) = 0;
+    // The bytes read or written, at least one unless at the end of the file;
+    // an interrupted call is carried on, never answered.
     virtual long Read(int fd, void* buffer, size_t size) = 0;
     virtual long Write(int fd, const void* data, size_t size) = 0;
     // Flushes the file's data to the disk.
@@ -34,73 +52,63 @@ public:
     // The length of an open file in bytes.
     virtual int GetSize(int fd, uint64_t* pSize) = 0;
     // Makes room on the disk for the first length bytes of an open file, so
-    // that writing them cannot run out of space; the file grows to at least
-    // length, and its bytes keep their values. -ENOSPC when the room is not
-    // there, -EOPNOTSUPP where the file system can promise no room at all.
+    // that writing them cannot run out of space; the file may grow to length,
+    // and its bytes keep their values. kFileNoRoom when the room is not there,
+    // kFileUnsupported where the file system can promise no room at all.
     virtual int Reserve(int fd, uint64_t length) = 0;
     // Cuts an open file to length bytes (or lengthens it with zero bytes).
     virtual int Truncate(int fd, uint64_t length) = 0;
-    virtual int SetMode(int fd, int mode) = 0;
-    virtual int Close(int fd) = 0;
-    // The permission bits of a file, following symbolic links.
-    virtual int GetMode(const char* path, int* pMode) = 0;
-    // How many names (hard links) the file has, following symbolic links.
-    virtual int GetLinkCount(const char* path, int* pCount) = 0;
-    // Gives an open file the owner and group of the file at path; -EPERM where
-    // this process may not hand a file over like that.
+    // Gives an open file what the file at path has of who may do what with it
+    // (its permission bits, or its attributes); where there is no file at path,
+    // makes it private to this user.
+    virtual int CopyAccess(int fd, const char* path) = 0;
+    // Gives an open file the owner and group of the file at path; kFileRefused
+    // where this process may not hand a file over like that.
     virtual int MatchOwner(int fd, const char* path) = 0;
-    // Whether this process may follow the symbolic link at path: -EPERM for a
-    // link that someone else owns while the process runs with the powers of the
-    // system's administrator, so that a link planted in a user's folder cannot
-    // make it replace a file of the system's.
-    virtual int CheckFollowLink(const char* path) = 0;
-    // The target of a symbolic link; -EINVAL when path is no link.
-    virtual int ReadLink(const char* path, std::string* pTarget) = 0;
-    virtual int Rename(const char* from, const char* to) = 0;
-    virtual int Unlink(const char* path) = 0;
-    // Makes a rename inside the folder durable.
-    virtual int SyncFolder(const char* path) = 0;
-    // The names in a folder, without "." and "..".
-    virtual int ListFolder(const char* path, std::vector<std::string>* pNames) = 0;
-    // Whether an existing file, links followed, may have its contents replaced
-    // by this process: 0 for a regular file it may write, -EACCES (or the like)
-    // for one it may not, -EINVAL for anything but a regular file.
+    virtual int Close(int fd) = 0;
+
+    // ---- Files by name.
+
+    // Whether the file at path, links followed, may have its contents replaced
+    // by this process: 0 for a plain file it may write, kFileMissing when there
+    // is none, kFileRefused for one it may not write (the user made it
+    // read-only), kFileNotPlain for anything but a plain file.
     virtual int CheckReplaceable(const char* path) = 0;
+    // 1 when the file at path must be rewritten where it stands rather than
+    // replaced: it has other names (hard links) that a replacement would part
+    // from it, or its name is a link the save does not follow itself; else 0.
+    virtual int MustStayInPlace(const char* path) = 0;
+    // One step along a symbolic link that the save follows itself: 1 with the
+    // path (usable from the working folder) of what the link at path names, 0
+    // when path is no such link. kFileRefused for a link this process must not
+    // follow: one that someone else owns while the process runs with the powers
+    // of the system's administrator, so that a link planted in a user's folder
+    // cannot make it replace a file of the system's.
+    virtual int FollowLink(const char* path, std::string* pTarget) = 0;
+    // Puts the file from in to's place as one step, replacing whatever has that
+    // name (a link itself, never what it points to).
+    virtual int Rename(const char* from, const char* to) = 0;
+    virtual int Remove(const char* path) = 0;
+    // Makes a rename into the folder holding path survive a crash.
+    virtual int SyncFolder(const char* path) = 0;
+    // Every file in the folder holding path, each named the way path names that
+    // folder (a bare name for a file in the working folder).
+    virtual int ListBeside(const char* path, std::vector<std::string>* pPaths) = 0;
+
+    // ---- Processes.
+
+    virtual uint32_t ProcessId() = 0;
+    // 1 while process pid runs, 0 when no such process runs, negative where
+    // this cannot be told.
+    virtual int IsProcessRunning(uint32_t pid) = 0;
 
 protected:
     ~IFileSystem() = default;
 };
 
-// The real thing, over the POSIX calls.
-class CPosixFileSystem : public IFileSystem {
-public:
-    int OpenRead(const char* path) override;
-    int OpenWrite(const char* path, int mode, int truncate) override;
-    int OpenUpdate(const char* path) override;
-    int CreateTemp(char* pathTemplate) override;
-    long Read(int fd, void* buffer, size_t size) override;
-    long Write(int fd, const void* data, size_t size) override;
-    int Sync(int fd) override;
-    int GetSize(int fd, uint64_t* pSize) override;
-    int Reserve(int fd, uint64_t length) override;
-    int Truncate(int fd, uint64_t length) override;
-    int SetMode(int fd, int mode) override;
-    int Close(int fd) override;
-    int GetMode(const char* path, int* pMode) override;
-    int GetLinkCount(const char* path, int* pCount) override;
-    int MatchOwner(int fd, const char* path) override;
-    int CheckFollowLink(const char* path) override;
-    int ReadLink(const char* path, std::string* pTarget) override;
-    int Rename(const char* from, const char* to) override;
-    int Unlink(const char* path) override;
-    int SyncFolder(const char* path) override;
-    int ListFolder(const char* path, std::vector<std::string>* pNames) override;
-    int CheckReplaceable(const char* path) override;
-    virtual ~CPosixFileSystem() = default;
-};
-
-// The file system every file operation of the program goes through. Null
-// restores the POSIX one.
+// The file system every file operation of the program goes through: the
+// platform's own unless a test put another in its place. Null restores the
+// platform's.
 IFileSystem& FileSystem();
 void SetFileSystem(IFileSystem* pFileSystem);
 
@@ -114,23 +122,24 @@ struct SBackup {
 };
 
 // Replaces the contents of path with data as one step: a temporary file in the
-// folder of the file replaced (the target, when path is a symbolic link, so the
-// link stays) is written, flushed to the disk, given the old file's owner, group
-// and permission bits (0600 for a new file) and renamed over it. Any failure
-// returns 0, removes the temporary file and leaves the old file as it was.
+// folder of the file replaced (the target, when path is a symbolic link the
+// save follows, so the link stays) is written, flushed to the disk, given the
+// old file's owner, group and permissions (private for a new file) and put in
+// its place. Any failure returns 0, removes the temporary file and leaves the
+// old file as it was.
 //
 // The file is written in place instead, keeping its owner and its other names,
-// where it has more than one name (hard links), where the temporary file cannot
-// be handed to the old file's owner, and where the folder refuses a new file on
-// permission grounds. In place, room for the new contents is reserved before
-// the first byte is written: where it cannot be, the old file stays whole and
-// the save returns 0. A failed write, flush or close there returns 0 too.
+// where it must stay in place (see MustStayInPlace), where the temporary file
+// cannot be handed to the old file's owner, and where the folder takes no new
+// file. In place, room for the new contents is reserved before the first byte
+// is written: where it cannot be, the old file stays whole and the save returns
+// 0. A failed write, flush or close there returns 0 too.
 //
-// An existing file this process may not write, or one that is no regular file,
-// is left alone (0); so is a symbolic link CheckFollowLink refuses.
+// An existing file this process may not write, or one that is no plain file,
+// is left alone (0); so is a symbolic link FollowLink refuses.
 //
 // With pBackup, the backup is made beside the target (replacing an older one,
-// with the target's owner, group and permission bits) before the target is
+// with the target's owner, group and permissions) before the target is
 // replaced; a backup that cannot be made fails the save, leaving the old file
 // as it was. Where the folder takes no new file there can be no backup, and the
 // save goes ahead without one.

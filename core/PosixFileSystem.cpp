@@ -1,18 +1,39 @@
 // SPDX-License-Identifier: MIT
 // The file seam over the POSIX calls.
-#include "FileSystem.h"
+#include "PlatformFileSystem.h"
 
 #include <cerrno>
+#include <climits>
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+int FromErrno(int error) {
+    switch (error) {
+    case ENOENT:
+        return kFileMissing;
+    case EACCES:
+    case EPERM:
+        return kFileRefused;
+    case ENOSPC:
+    case EDQUOT:
+        return kFileNoRoom;
+    case EISDIR:
+        return kFileNotPlain;
+    case EOPNOTSUPP:
+        return kFileUnsupported;
+    default:
+        return kFileFailed;
+    }
+}
+
 int Fail() {
-    return errno != 0 ? -errno : -EIO;
+    return FromErrno(errno);
 }
 
 int OrFail(int result) {
@@ -25,48 +46,46 @@ int FitsOffset(uint64_t length) {
            static_cast<uint64_t>(static_cast<off_t>(length)) == length;
 }
 
+// The folder part of path, with its trailing slash; empty for a bare name.
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// An open descriptor of a plain file, or the failure (the descriptor closed).
+int KeepIfPlain(int fd) {
+    struct stat info;
+    int result = fd;
+    if (fstat(fd, &info) < 0)
+        result = Fail();
+    else if (!S_ISREG(info.st_mode))
+        result = kFileNotPlain;
+    if (result < 0)
+        close(fd);
+    return result;
+}
+
 } // namespace
 
 int CPosixFileSystem::OpenRead(const char* path) {
     // Not blocking, so that a pipe in the file's place cannot hang the start.
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return Fail();
-    struct stat info;
-    int result = fd;
-    if (fstat(fd, &info) < 0)
-        result = Fail();
-    else if (!S_ISREG(info.st_mode))
-        result = S_ISDIR(info.st_mode) ? -EISDIR : -EINVAL;
-    if (result < 0)
-        close(fd);
-    return result;
+    return fd < 0 ? Fail() : KeepIfPlain(fd);
 }
 
-int CPosixFileSystem::OpenWrite(const char* path, int mode, int truncate) {
-    // Not blocking, so that a pipe in the file's place cannot hang the end.
-    const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | (truncate ? O_TRUNC : 0);
-    return OrFail(open(path, flags, static_cast<mode_t>(mode)));
+int CPosixFileSystem::OpenCreate(const char* path) {
+    // Not blocking, so that a pipe in the file's place cannot hang the start.
+    return OrFail(open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600));
 }
 
 int CPosixFileSystem::OpenUpdate(const char* path) {
-    // Not following a link: the caller has followed them already, and a link
-    // put in the file's place since then must not redirect the write.
+    // Open for reading too where this process may read the file: the C
+    // library's reservation reads it where the file system has no fallocate.
     const int flags = O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW;
     int fd = open(path, O_RDWR | flags);
     if (fd < 0 && errno == EACCES)
         fd = open(path, O_WRONLY | flags);
-    if (fd < 0)
-        return Fail();
-    struct stat info;
-    int result = fd;
-    if (fstat(fd, &info) < 0)
-        result = Fail();
-    else if (!S_ISREG(info.st_mode))
-        result = -EINVAL;
-    if (result < 0)
-        close(fd);
-    return result;
+    return fd < 0 ? Fail() : KeepIfPlain(fd);
 }
 
 int CPosixFileSystem::CreateTemp(char* pathTemplate) {
@@ -74,13 +93,23 @@ int CPosixFileSystem::CreateTemp(char* pathTemplate) {
 }
 
 long CPosixFileSystem::Read(int fd, void* buffer, size_t size) {
-    const ssize_t result = read(fd, buffer, size);
-    return result < 0 ? Fail() : static_cast<long>(result);
+    for (;;) {
+        const ssize_t result = read(fd, buffer, size);
+        if (result >= 0)
+            return static_cast<long>(result);
+        if (errno != EINTR)
+            return Fail();
+    }
 }
 
 long CPosixFileSystem::Write(int fd, const void* data, size_t size) {
-    const ssize_t result = write(fd, data, size);
-    return result < 0 ? Fail() : static_cast<long>(result);
+    for (;;) {
+        const ssize_t result = write(fd, data, size);
+        if (result >= 0)
+            return static_cast<long>(result);
+        if (errno != EINTR)
+            return Fail();
+    }
 }
 
 int CPosixFileSystem::Sync(int fd) {
@@ -97,7 +126,7 @@ int CPosixFileSystem::GetSize(int fd, uint64_t* pSize) {
 
 int CPosixFileSystem::Reserve(int fd, uint64_t length) {
     if (!FitsOffset(length))
-        return -EFBIG;
+        return kFileNoRoom;
     if (length == 0)
         return 0;
     // Where the file system has no fallocate, glibc writes a zero byte into
@@ -105,37 +134,23 @@ int CPosixFileSystem::Reserve(int fd, uint64_t length) {
     // allocates the blocks; inside it, no byte changes its value. It reads the
     // file to tell, so the descriptor must be open for reading too.
     const int error = posix_fallocate(fd, 0, static_cast<off_t>(length));
-    return error == 0 ? 0 : -error;
+    return error == 0 ? 0 : FromErrno(error);
 }
 
 int CPosixFileSystem::Truncate(int fd, uint64_t length) {
     if (!FitsOffset(length))
-        return -EFBIG;
+        return kFileNoRoom;
     return OrFail(ftruncate(fd, static_cast<off_t>(length)));
 }
 
-int CPosixFileSystem::SetMode(int fd, int mode) {
-    return OrFail(fchmod(fd, static_cast<mode_t>(mode)));
-}
-
-int CPosixFileSystem::Close(int fd) {
-    return OrFail(close(fd));
-}
-
-int CPosixFileSystem::GetMode(const char* path, int* pMode) {
+int CPosixFileSystem::CopyAccess(int fd, const char* path) {
     struct stat info;
-    if (stat(path, &info) < 0)
+    mode_t mode = 0600;
+    if (stat(path, &info) == 0)
+        mode = info.st_mode & 07777;
+    else if (errno != ENOENT)
         return Fail();
-    *pMode = static_cast<int>(info.st_mode & 07777);
-    return 0;
-}
-
-int CPosixFileSystem::GetLinkCount(const char* path, int* pCount) {
-    struct stat info;
-    if (stat(path, &info) < 0)
-        return Fail();
-    *pCount = info.st_nlink > 1000000 ? 1000000 : static_cast<int>(info.st_nlink);
-    return 0;
+    return OrFail(fchmod(fd, mode));
 }
 
 int CPosixFileSystem::MatchOwner(int fd, const char* path) {
@@ -148,63 +163,8 @@ int CPosixFileSystem::MatchOwner(int fd, const char* path) {
     return OrFail(fchown(fd, wanted.st_uid, wanted.st_gid));
 }
 
-int CPosixFileSystem::CheckFollowLink(const char* path) {
-    if (geteuid() != 0)
-        return 0;
-    struct stat info;
-    if (lstat(path, &info) < 0)
-        return Fail();
-    return info.st_uid == 0 ? 0 : -EPERM;
-}
-
-int CPosixFileSystem::ReadLink(const char* path, std::string* pTarget) {
-    // A link's length is only known by trying: grow until the whole target fits.
-    std::string buffer(256, '\0');
-    for (;;) {
-        const ssize_t length = readlink(path, buffer.data(), buffer.size());
-        if (length < 0)
-            return Fail();
-        if (static_cast<size_t>(length) < buffer.size()) {
-            buffer.resize(static_cast<size_t>(length));
-            *pTarget = buffer;
-            return 0;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-int CPosixFileSystem::Rename(const char* from, const char* to) {
-    return OrFail(rename(from, to));
-}
-
-int CPosixFileSystem::Unlink(const char* path) {
-    return OrFail(unlink(path));
-}
-
-int CPosixFileSystem::SyncFolder(const char* path) {
-    const int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return Fail();
-    const int result = OrFail(fsync(fd));
-    close(fd);
-    return result;
-}
-
-int CPosixFileSystem::ListFolder(const char* path, std::vector<std::string>* pNames) {
-    DIR* pFolder = opendir(path);
-    if (pFolder == nullptr)
-        return Fail();
-    pNames->clear();
-    errno = 0;
-    while (const dirent* pEntry = readdir(pFolder)) {
-        const std::string name = pEntry->d_name;
-        if (name != "." && name != "..")
-            pNames->push_back(name);
-        errno = 0;
-    }
-    const int result = errno != 0 ? -errno : 0;
-    closedir(pFolder);
-    return result;
+int CPosixFileSystem::Close(int fd) {
+    return OrFail(close(fd));
 }
 
 int CPosixFileSystem::CheckReplaceable(const char* path) {
@@ -212,6 +172,88 @@ int CPosixFileSystem::CheckReplaceable(const char* path) {
     if (stat(path, &info) < 0)
         return Fail();
     if (!S_ISREG(info.st_mode))
-        return -EINVAL;
+        return kFileNotPlain;
     return OrFail(faccessat(AT_FDCWD, path, W_OK, AT_EACCESS));
+}
+
+int CPosixFileSystem::MustStayInPlace(const char* path) {
+    struct stat info;
+    if (stat(path, &info) < 0)
+        return Fail();
+    return info.st_nlink > 1;
+}
+
+int CPosixFileSystem::FollowLink(const char* path, std::string* pTarget) {
+    // A link's length is only known by trying: grow until the whole target fits.
+    std::string link(256, '\0');
+    for (;;) {
+        const ssize_t length = readlink(path, link.data(), link.size());
+        if (length <= 0)
+            return 0;
+        if (static_cast<size_t>(length) < link.size()) {
+            link.resize(static_cast<size_t>(length));
+            break;
+        }
+        link.resize(link.size() * 2);
+    }
+    if (geteuid() == 0) {
+        struct stat info;
+        if (lstat(path, &info) < 0)
+            return Fail();
+        if (info.st_uid != 0)
+            return kFileRefused;
+    }
+    // A relative link starts from the folder the link itself is in.
+    *pTarget = link[0] == '/' ? link : FolderOf(path) + link;
+    return 1;
+}
+
+int CPosixFileSystem::Rename(const char* from, const char* to) {
+    return OrFail(rename(from, to));
+}
+
+int CPosixFileSystem::Remove(const char* path) {
+    return OrFail(unlink(path));
+}
+
+int CPosixFileSystem::SyncFolder(const char* path) {
+    const std::string folder = FolderOf(path);
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return Fail();
+    const int result = OrFail(fsync(fd));
+    close(fd);
+    return result;
+}
+
+int CPosixFileSystem::ListBeside(const char* path, std::vector<std::string>* pPaths) {
+    const std::string folder = FolderOf(path);
+    DIR* pFolder = opendir(folder.empty() ? "." : folder.c_str());
+    if (pFolder == nullptr)
+        return Fail();
+    pPaths->clear();
+    errno = 0;
+    while (const dirent* pEntry = readdir(pFolder)) {
+        const std::string name = pEntry->d_name;
+        if (name != "." && name != "..")
+            pPaths->push_back(folder + name);
+        errno = 0;
+    }
+    const int result = errno != 0 ? Fail() : 0;
+    closedir(pFolder);
+    return result;
+}
+
+uint32_t CPosixFileSystem::ProcessId() {
+    return static_cast<uint32_t>(getpid());
+}
+
+int CPosixFileSystem::IsProcessRunning(uint32_t pid) {
+    // Larger ids would turn negative and name a process group.
+    if (pid == 0 || pid > static_cast<uint32_t>(INT_MAX))
+        return 0;
+    // The null signal only asks: a process of another user answers EPERM.
+    if (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)
+        return 1;
+    return errno == ESRCH ? 0 : Fail();
 }

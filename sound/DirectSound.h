@@ -111,7 +111,9 @@ HRESULT CallDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice, 
 void CallSleep(uint32_t milliseconds);
 HWND CallGetMainWindow();
 
-// The OpenAL Soft back end's device-creation function.
+// The device-creation function of DirectSound itself (Windows only).
+HRESULT SystemDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice, void* pUnkOuter);
+// The OpenAL Soft back end's device-creation function (Linux only).
 HRESULT OpenALDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice, void* pUnkOuter);
 
 } // namespace kds

@@ -5,6 +5,7 @@
 #include "DrumSetFile.h"
 #include "DrumSetFiles.h"
 #include "FakeDirectSound.h"
+#include "FaultyFileSystem.h"
 #include "FileSystem.h"
 #include "TempFolder.h"
 #include "TestFiles.h"
@@ -12,104 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
-
-enum EStep {
-    kCreateTemp,
-    kWrite,
-    kSync,
-    kSetMode,
-    kClose,
-    kRename,
-    kOpenWrite,
-    kOpenRead,
-    kRead, // every read after the first
-    kCheckReplaceable,
-    kStepCount
-};
-
-// The real file system, with any step made to fail with a chosen error.
-class CFaultyFileSystem : public CPosixFileSystem {
-public:
-    CFaultyFileSystem() {
-        for (int& error : m_errors)
-            error = 0;
-        SetFileSystem(this);
-    }
-    ~CFaultyFileSystem() override { SetFileSystem(nullptr); }
-
-    void Fail(EStep step, int error) { m_errors[step] = error; }
-    // Each write takes at most this many bytes, as a pipe or a full disk may.
-    void LimitWrites(size_t bytes) { m_writeLimit = bytes; }
-
-    int CreateTemp(char* pathTemplate) override {
-        if (m_errors[kCreateTemp] != 0)
-            return -m_errors[kCreateTemp];
-        const int fd = CPosixFileSystem::CreateTemp(pathTemplate);
-        if (fd >= 0)
-            m_temps.push_back(pathTemplate);
-        return fd;
-    }
-    int OpenWrite(const char* path, int mode, int truncate) override {
-        if (m_errors[kOpenWrite] != 0)
-            return -m_errors[kOpenWrite];
-        return CPosixFileSystem::OpenWrite(path, mode, truncate);
-    }
-    int OpenUpdate(const char* path) override {
-        if (m_errors[kOpenWrite] != 0)
-            return -m_errors[kOpenWrite];
-        return CPosixFileSystem::OpenUpdate(path);
-    }
-    // A failing write lets the first part through, so that a half-written file exists.
-    long Write(int fd, const void* data, size_t size) override {
-        if (m_errors[kWrite] != 0 && m_writes++ > 0)
-            return -m_errors[kWrite];
-        if (m_errors[kWrite] != 0 || m_writeLimit != 0) {
-            const size_t limit = m_writeLimit != 0 ? m_writeLimit : size / 2;
-            size = size < limit ? size : limit;
-        }
-        return CPosixFileSystem::Write(fd, data, size);
-    }
-    int Sync(int fd) override {
-        return m_errors[kSync] != 0 ? -m_errors[kSync] : CPosixFileSystem::Sync(fd);
-    }
-    int SetMode(int fd, int mode) override {
-        return m_errors[kSetMode] != 0 ? -m_errors[kSetMode] : CPosixFileSystem::SetMode(fd, mode);
-    }
-    // The descriptor is closed either way, as close(2) does.
-    int Close(int fd) override {
-        const int result = CPosixFileSystem::Close(fd);
-        return m_errors[kClose] != 0 ? -m_errors[kClose] : result;
-    }
-    int Rename(const char* from, const char* to) override {
-        return m_errors[kRename] != 0 ? -m_errors[kRename] : CPosixFileSystem::Rename(from, to);
-    }
-    int OpenRead(const char* path) override {
-        return m_errors[kOpenRead] != 0 ? -m_errors[kOpenRead] : CPosixFileSystem::OpenRead(path);
-    }
-    long Read(int fd, void* buffer, size_t size) override {
-        if (m_errors[kRead] != 0 && m_reads++ > 0)
-            return -m_errors[kRead];
-        return CPosixFileSystem::Read(fd, buffer, size);
-    }
-    int CheckReplaceable(const char* path) override {
-        return m_errors[kCheckReplaceable] != 0 ? -m_errors[kCheckReplaceable]
-                                                : CPosixFileSystem::CheckReplaceable(path);
-    }
-
-    std::vector<std::string> m_temps; // every temporary file made, in order
-
-private:
-    int m_errors[kStepCount];
-    size_t m_writeLimit = 0;
-    int m_writes = 0;
-    int m_reads = 0;
-};
 
 const std::string kOldContents = "Old kick\r\nOld snare\r\n";
 
@@ -130,7 +38,7 @@ std::string NewKitBytes() {
 struct SSaveFault {
     const char* m_label;
     EStep m_step;
-    int m_error;
+    EFileError m_error;
 };
 
 std::ostream& operator<<(std::ostream& out, const SSaveFault& fault) {
@@ -158,15 +66,15 @@ TEST_P(SaveFailing, ReportsFailureAndLeavesTheOldFileWhole) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, SaveFailing,
-    ::testing::Values(SSaveFault{"FileReadOnly", kCheckReplaceable, EACCES},
-                      SSaveFault{"FileNoPlainFile", kCheckReplaceable, EINVAL},
-                      SSaveFault{"TempNotCreatableDiskFull", kCreateTemp, ENOSPC},
-                      SSaveFault{"TempNotCreatableReadOnlyDisk", kCreateTemp, EROFS},
-                      SSaveFault{"WriteFails", kWrite, ENOSPC},
-                      SSaveFault{"FlushFails", kSync, EIO},
-                      SSaveFault{"PermissionNotSet", kSetMode, EIO},
-                      SSaveFault{"CloseFails", kClose, EIO},
-                      SSaveFault{"RenameFails", kRename, EXDEV}),
+    ::testing::Values(SSaveFault{"FileReadOnly", kCheckReplaceable, kFileRefused},
+                      SSaveFault{"FileNoPlainFile", kCheckReplaceable, kFileNotPlain},
+                      SSaveFault{"TempNotCreatableDiskFull", kCreateTemp, kFileNoRoom},
+                      SSaveFault{"TempNotCreatableReadOnlyDisk", kCreateTemp, kFileFailed},
+                      SSaveFault{"WriteFails", kWrite, kFileNoRoom},
+                      SSaveFault{"FlushFails", kSync, kFileFailed},
+                      SSaveFault{"PermissionNotSet", kCopyAccess, kFileFailed},
+                      SSaveFault{"CloseFails", kClose, kFileFailed},
+                      SSaveFault{"RenameFails", kRename, kFileFailed}),
     [](const auto& info) { return std::string(info.param.m_label); });
 
 class SaveSet : public ::testing::Test {
@@ -196,10 +104,24 @@ TEST_F(SaveSet, NewFileIsPrivate) {
     EXPECT_EQ(0600, ModeOf("drums.set"));
 }
 
+// The file a run makes at its start, when there was none, is as private as a
+// saved one.
+TEST_F(SaveSet, FileMadeAtStartIsPrivate) {
+    {
+        CFakeSoundScope fake;
+        CDrumKit kit;
+        kit.Init();
+        EXPECT_EQ(0600, ModeOf("drums.set"));
+    }
+    CDrumKit kit;
+    ASSERT_EQ(1, kit.LoadSet("other.set"));
+    EXPECT_EQ(0600, ModeOf("other.set"));
+}
+
 struct SInPlaceCase {
     const char* m_label;
-    int m_tempError; // why no temporary file could be made
-    EStep m_step;    // then this step fails too, unless it is kStepCount
+    EFileError m_tempError; // why no temporary file could be made
+    EStep m_step;           // then this step fails too, unless it is kStepCount
     int m_result;
 };
 
@@ -220,7 +142,7 @@ TEST_P(SaveInPlace, WritesTheFileItselfAndReportsEveryFailure) {
     CFaultyFileSystem fs;
     fs.Fail(kCreateTemp, c.m_tempError);
     if (c.m_step != kStepCount)
-        fs.Fail(c.m_step, EIO);
+        fs.Fail(c.m_step, c.m_step == kReserve ? kFileNoRoom : kFileFailed);
     CDrumKit kit;
     MakeNewKit(kit);
 
@@ -228,7 +150,7 @@ TEST_P(SaveInPlace, WritesTheFileItselfAndReportsEveryFailure) {
     if (c.m_result == 1) {
         EXPECT_EQ(NewKitBytes(), ReadBytes("drums.set"));
     }
-    if (c.m_step == kOpenWrite) {
+    if (c.m_step == kOpenWrite || c.m_step == kReserve) {
         EXPECT_EQ(kOldContents, ReadBytes("drums.set"));
     }
     EXPECT_EQ(0640, ModeOf("drums.set"));
@@ -237,12 +159,12 @@ TEST_P(SaveInPlace, WritesTheFileItselfAndReportsEveryFailure) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SaveInPlace,
-    ::testing::Values(SInPlaceCase{"FolderRefusesNewFiles", EACCES, kStepCount, 1},
-                      SInPlaceCase{"FolderNotPermitted", EPERM, kStepCount, 1},
-                      SInPlaceCase{"FileNotWritableEither", EACCES, kOpenWrite, 0},
-                      SInPlaceCase{"WriteFails", EACCES, kWrite, 0},
-                      SInPlaceCase{"FlushFails", EACCES, kSync, 0},
-                      SInPlaceCase{"CloseFails", EACCES, kClose, 0}),
+    ::testing::Values(SInPlaceCase{"FolderRefusesNewFiles", kFileRefused, kStepCount, 1},
+                      SInPlaceCase{"FileNotWritableEither", kFileRefused, kOpenWrite, 0},
+                      SInPlaceCase{"NoRoomReserved", kFileRefused, kReserve, 0},
+                      SInPlaceCase{"WriteFails", kFileRefused, kWrite, 0},
+                      SInPlaceCase{"FlushFails", kFileRefused, kSync, 0},
+                      SInPlaceCase{"CloseFails", kFileRefused, kClose, 0}),
     [](const auto& info) { return std::string(info.param.m_label); });
 
 TEST_F(SaveSet, SymbolicLinkStaysAndItsTargetIsReplaced) {
@@ -343,7 +265,7 @@ TEST_F(SaveSet, NoPlainFileInTheWayIsLeftAlone) {
 struct SUnreadableCase {
     const char* m_label;
     EStep m_step;
-    int m_error;
+    EFileError m_error;
 };
 
 std::ostream& operator<<(std::ostream& out, const SUnreadableCase& c) {
@@ -383,8 +305,9 @@ TEST_P(UnreadableSet, IsLeftAsItWasByTheKit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, UnreadableSet,
-                         ::testing::Values(SUnreadableCase{"NoReadPermission", kOpenRead, EACCES},
-                                           SUnreadableCase{"ReadFailsHalfWay", kRead, EIO}),
+                         ::testing::Values(SUnreadableCase{"NoReadPermission", kOpenRead,
+                                                           kFileRefused},
+                                           SUnreadableCase{"ReadFailsHalfWay", kRead, kFileFailed}),
                          [](const auto& info) { return std::string(info.param.m_label); });
 
 TEST(UnreadableSetFolder, FolderInPlaceOfTheFileStaysAndNothingIsWritten) {

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <complex>
 #include <cstring>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -124,7 +125,7 @@ void Fft(CSpectrum& a, bool inverse) {
             std::swap(a[i], a[j]);
     }
     for (size_t len = 2; len <= n; len <<= 1) {
-        const double angle = (inverse ? 2.0 : -2.0) * M_PI / double(len);
+        const double angle = (inverse ? 2.0 : -2.0) * std::numbers::pi / double(len);
         const std::complex<double> step(std::cos(angle), std::sin(angle));
         for (size_t i = 0; i < n; i += len) {
             std::complex<double> w(1.0);

@@ -24,10 +24,23 @@ void* AllocateAligned(std::size_t size, std::align_val_t align) {
     if (t_counting)
         ++t_count;
     const std::size_t a = static_cast<std::size_t>(align);
+#ifdef _WIN32
+    // The Windows C runtime has no aligned_alloc; its own pair frees with _aligned_free.
+    void* p = _aligned_malloc(size == 0 ? 1 : size, a);
+#else
     void* p = std::aligned_alloc(a, (size + a - 1) / a * a);
+#endif
     if (p == nullptr)
         throw std::bad_alloc();
     return p;
+}
+
+void FreeAligned(void* p) {
+#ifdef _WIN32
+    _aligned_free(p);
+#else
+    std::free(p);
+#endif
 }
 
 } // namespace
@@ -83,14 +96,14 @@ void operator delete[](void* p, std::size_t) noexcept {
     std::free(p);
 }
 void operator delete(void* p, std::align_val_t) noexcept {
-    std::free(p);
+    FreeAligned(p);
 }
 void operator delete[](void* p, std::align_val_t) noexcept {
-    std::free(p);
+    FreeAligned(p);
 }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
+    FreeAligned(p);
 }
 void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
+    FreeAligned(p);
 }

@@ -2,7 +2,6 @@
 #include "MemoryFileSystem.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 CMemoryFileSystem::CMemoryFileSystem() {
@@ -57,45 +56,49 @@ size_t CMemoryFileSystem::UsedBesides(const std::string& path) const {
 
 int CMemoryFileSystem::OpenRead(const char* path) {
     if (!Exists(path))
-        return -ENOENT;
+        return kFileMissing;
     return Open(path, true, false);
 }
 
-int CMemoryFileSystem::OpenWrite(const char* path, int mode, int truncate) {
+int CMemoryFileSystem::OpenWrite(const std::string& path, bool truncate) {
     auto found = m_files.find(path);
     if (found == m_files.end()) {
         if (m_refuseNewFiles)
-            return -EACCES;
-        m_files[path].m_mode = mode;
+            return kFileRefused;
+        m_files[path].m_mode = 0600;
     } else if (truncate) {
         found->second.m_bytes.clear();
     }
     return Open(path, false, true);
 }
 
+int CMemoryFileSystem::OpenCreate(const char* path) {
+    return OpenWrite(path, false);
+}
+
 int CMemoryFileSystem::OpenUpdate(const char* path) {
     if (!Exists(path))
-        return -ENOENT;
+        return kFileMissing;
     return Open(path, true, true);
 }
 
 int CMemoryFileSystem::CreateTemp(char* pathTemplate) {
     const size_t length = std::strlen(pathTemplate);
     if (length < 6 || std::strcmp(pathTemplate + length - 6, "XXXXXX") != 0)
-        return -EINVAL;
+        return kFileFailed;
     for (;;) {
         const std::string digits = std::to_string(100000 + m_nextTemp++ % 900000);
         std::memcpy(pathTemplate + length - 6, digits.data(), 6);
         if (!Exists(pathTemplate))
             break;
     }
-    return OpenWrite(pathTemplate, 0600, 1);
+    return OpenWrite(pathTemplate, true);
 }
 
 long CMemoryFileSystem::Read(int fd, void* buffer, size_t size) {
     SHandle* pHandle = Handle(fd, false);
     if (pHandle == nullptr)
-        return -EBADF;
+        return kFileFailed;
     const auto found = m_files.find(pHandle->m_path);
     if (found == m_files.end())
         return 0;
@@ -111,12 +114,12 @@ long CMemoryFileSystem::Read(int fd, void* buffer, size_t size) {
 long CMemoryFileSystem::Write(int fd, const void* data, size_t size) {
     SHandle* pHandle = Handle(fd, true);
     if (pHandle == nullptr)
-        return -EBADF;
+        return kFileFailed;
     std::string& bytes = m_files[pHandle->m_path].m_bytes;
     const size_t room = m_capacity - std::min(m_capacity, UsedBesides(pHandle->m_path));
     if (pHandle->m_position + size > room) {
         if (pHandle->m_position >= room)
-            return -ENOSPC;
+            return kFileNoRoom;
         size = room - pHandle->m_position;
     }
     if (bytes.size() < pHandle->m_position + size)
@@ -127,13 +130,13 @@ long CMemoryFileSystem::Write(int fd, const void* data, size_t size) {
 }
 
 int CMemoryFileSystem::Sync(int fd) {
-    return m_open.count(fd) != 0 ? 0 : -EBADF;
+    return m_open.count(fd) != 0 ? 0 : kFileFailed;
 }
 
 int CMemoryFileSystem::GetSize(int fd, uint64_t* pSize) {
     const auto found = m_open.find(fd);
     if (found == m_open.end())
-        return -EBADF;
+        return kFileFailed;
     *pSize = m_files[found->second.m_path].m_bytes.size();
     return 0;
 }
@@ -141,14 +144,14 @@ int CMemoryFileSystem::GetSize(int fd, uint64_t* pSize) {
 int CMemoryFileSystem::Reserve(int fd, uint64_t length) {
     SHandle* pHandle = Handle(fd, true);
     if (pHandle == nullptr)
-        return -EBADF;
+        return kFileFailed;
     if (m_noReservation)
-        return -EOPNOTSUPP;
+        return kFileUnsupported;
     std::string& bytes = m_files[pHandle->m_path].m_bytes;
     if (length <= bytes.size())
         return 0;
     if (UsedBesides(pHandle->m_path) + length > m_capacity)
-        return -ENOSPC;
+        return kFileNoRoom;
     bytes.resize(static_cast<size_t>(length), '\0');
     return 0;
 }
@@ -156,54 +159,40 @@ int CMemoryFileSystem::Reserve(int fd, uint64_t length) {
 int CMemoryFileSystem::Truncate(int fd, uint64_t length) {
     SHandle* pHandle = Handle(fd, true);
     if (pHandle == nullptr)
-        return -EBADF;
+        return kFileFailed;
     m_files[pHandle->m_path].m_bytes.resize(static_cast<size_t>(length), '\0');
     return 0;
 }
 
-int CMemoryFileSystem::SetMode(int fd, int mode) {
+int CMemoryFileSystem::CopyAccess(int fd, const char* path) {
     const auto found = m_open.find(fd);
     if (found == m_open.end())
-        return -EBADF;
-    m_files[found->second.m_path].m_mode = mode;
+        return kFileFailed;
+    const auto old = m_files.find(path);
+    m_files[found->second.m_path].m_mode = old != m_files.end() ? old->second.m_mode : 0600;
     return 0;
 }
 
 int CMemoryFileSystem::Close(int fd) {
-    return m_open.erase(fd) != 0 ? 0 : -EBADF;
+    return m_open.erase(fd) != 0 ? 0 : kFileFailed;
 }
 
-int CMemoryFileSystem::GetMode(const char* path, int* pMode) {
-    const auto found = m_files.find(path);
-    if (found == m_files.end())
-        return -ENOENT;
-    *pMode = found->second.m_mode;
-    return 0;
-}
-
-int CMemoryFileSystem::GetLinkCount(const char* path, int* pCount) {
-    if (!Exists(path))
-        return -ENOENT;
-    *pCount = 1;
-    return 0;
+int CMemoryFileSystem::MustStayInPlace(const char* path) {
+    return Exists(path) ? 0 : kFileMissing;
 }
 
 int CMemoryFileSystem::MatchOwner(int fd, const char* path) {
-    return m_open.count(fd) != 0 && Exists(path) ? 0 : -EBADF;
+    return m_open.count(fd) != 0 && Exists(path) ? 0 : kFileFailed;
 }
 
-int CMemoryFileSystem::CheckFollowLink(const char*) {
+int CMemoryFileSystem::FollowLink(const char*, std::string*) {
     return 0;
-}
-
-int CMemoryFileSystem::ReadLink(const char* path, std::string*) {
-    return Exists(path) ? -EINVAL : -ENOENT;
 }
 
 int CMemoryFileSystem::Rename(const char* from, const char* to) {
     const auto found = m_files.find(from);
     if (found == m_files.end())
-        return -ENOENT;
+        return kFileMissing;
     SFile file = found->second;
     m_files.erase(found);
     m_files[to] = file;
@@ -215,22 +204,30 @@ int CMemoryFileSystem::Rename(const char* from, const char* to) {
     return 0;
 }
 
-int CMemoryFileSystem::Unlink(const char* path) {
-    return m_files.erase(path) != 0 ? 0 : -ENOENT;
+int CMemoryFileSystem::Remove(const char* path) {
+    return m_files.erase(path) != 0 ? 0 : kFileMissing;
 }
 
 int CMemoryFileSystem::SyncFolder(const char*) {
     return 0;
 }
 
-int CMemoryFileSystem::ListFolder(const char* path, std::vector<std::string>* pNames) {
+int CMemoryFileSystem::ListBeside(const char*, std::vector<std::string>* pPaths) {
     // One folder only: every name lives in the working folder.
-    if (std::strcmp(path, ".") != 0)
-        return -ENOENT;
-    *pNames = Names();
+    *pPaths = Names();
     return 0;
 }
 
 int CMemoryFileSystem::CheckReplaceable(const char* path) {
-    return Exists(path) ? 0 : -ENOENT;
+    return Exists(path) ? 0 : kFileMissing;
+}
+
+uint32_t CMemoryFileSystem::ProcessId() {
+    return kSelf;
+}
+
+int CMemoryFileSystem::IsProcessRunning(uint32_t pid) {
+    if (m_processesHidden)
+        return kFileUnsupported;
+    return pid == kSelf || std::count(m_running.begin(), m_running.end(), pid) != 0;
 }

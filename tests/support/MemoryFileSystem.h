@@ -3,8 +3,8 @@
 // fuzzing the drum set file through the kit's own load and save many thousand
 // times a second, with no disk and nothing left behind. Plain files only: no
 // folders of its own (a path is just a name), no links, no permissions. It can
-// play a full disk, a folder that takes no new file and a file system that
-// reserves no room.
+// play a full disk, a folder that takes no new file, a file system that
+// reserves no room, and other processes (this one is kSelf).
 //
 // Use:
 //     CMemoryFileSystem fs;          // installs itself; the destructor restores POSIX
@@ -15,6 +15,7 @@
 
 #include "FileSystem.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,11 +40,17 @@ public:
     void SetCapacity(size_t bytes) { m_capacity = bytes; }
     // New files are refused (EACCES), as in a folder the process may not write.
     void RefuseNewFiles(bool refuse) { m_refuseNewFiles = refuse; }
-    // Reserve answers EOPNOTSUPP.
+    // Reserve answers kFileUnsupported.
     void DropReservation(bool drop) { m_noReservation = drop; }
+    // Process pid runs from now on (kSelf always does).
+    void StartProcess(uint32_t pid) { m_running.push_back(pid); }
+    // IsProcessRunning answers that it cannot tell.
+    void HideProcesses(bool hide) { m_processesHidden = hide; }
+
+    static constexpr uint32_t kSelf = 4321;
 
     int OpenRead(const char* path) override;
-    int OpenWrite(const char* path, int mode, int truncate) override;
+    int OpenCreate(const char* path) override;
     int OpenUpdate(const char* path) override;
     int CreateTemp(char* pathTemplate) override;
     long Read(int fd, void* buffer, size_t size) override;
@@ -52,18 +59,18 @@ public:
     int GetSize(int fd, uint64_t* pSize) override;
     int Reserve(int fd, uint64_t length) override;
     int Truncate(int fd, uint64_t length) override;
-    int SetMode(int fd, int mode) override;
-    int Close(int fd) override;
-    int GetMode(const char* path, int* pMode) override;
-    int GetLinkCount(const char* path, int* pCount) override;
+    int CopyAccess(int fd, const char* path) override;
     int MatchOwner(int fd, const char* path) override;
-    int CheckFollowLink(const char* path) override;
-    int ReadLink(const char* path, std::string* pTarget) override;
-    int Rename(const char* from, const char* to) override;
-    int Unlink(const char* path) override;
-    int SyncFolder(const char* path) override;
-    int ListFolder(const char* path, std::vector<std::string>* pNames) override;
+    int Close(int fd) override;
     int CheckReplaceable(const char* path) override;
+    int MustStayInPlace(const char* path) override;
+    int FollowLink(const char* path, std::string* pTarget) override;
+    int Rename(const char* from, const char* to) override;
+    int Remove(const char* path) override;
+    int SyncFolder(const char* path) override;
+    int ListBeside(const char* path, std::vector<std::string>* pPaths) override;
+    uint32_t ProcessId() override;
+    int IsProcessRunning(uint32_t pid) override;
 
 private:
     struct SFile {
@@ -78,6 +85,8 @@ private:
     };
     SHandle* Handle(int fd, bool write);
     int Open(const std::string& path, bool read, bool write);
+    // Opens for writing, making the file when it is missing.
+    int OpenWrite(const std::string& path, bool truncate);
     // Bytes held by every file but path.
     size_t UsedBesides(const std::string& path) const;
 
@@ -88,4 +97,6 @@ private:
     size_t m_capacity = static_cast<size_t>(-1);
     bool m_refuseNewFiles = false;
     bool m_noReservation = false;
+    std::vector<uint32_t> m_running;
+    bool m_processesHidden = false;
 };
