@@ -19,7 +19,7 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
 
 int ModeOf(const std::filesystem::path& path) {
     struct stat info;
-    if (stat(path.c_str(), &info) != 0)
+    if (stat(path.string().c_str(), &info) != 0)
         return -1;
     return static_cast<int>(info.st_mode & 07777);
 }
