@@ -8,19 +8,7 @@
 set -uo pipefail
 
 app=io.github.kadenzo.Kadenzo
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-finish() {
-  if ((failures > 0)); then
-    echo "$failures check(s) failed"
-    exit 1
-  fi
-  echo "all checks passed"
-  exit 0
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 png_size() { # prints WIDTHxHEIGHT from the PNG header
   local w h

@@ -5,19 +5,7 @@
 #   check-package.sh homepage SOURCE_DIR SCRATCH  a configure with KADENZO_HOMEPAGE set
 set -uo pipefail
 
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-finish() {
-  if ((failures > 0)); then
-    echo "$failures check(s) failed"
-    exit 1
-  fi
-  echo "all checks passed"
-  exit 0
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 cmd_package() {
   local build=$1 scratch=$2

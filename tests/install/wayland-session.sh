@@ -10,19 +10,7 @@
 set -uo pipefail
 program=$(readlink -f "$1") desktop=$2 shots=$3 strike_finder=$4
 
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-finish() {
-  if ((failures > 0)); then
-    echo "$failures check(s) failed"
-    exit 1
-  fi
-  echo "all checks passed"
-  exit 0
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 for tool in weston weston-screenshooter Xvfb xdotool; do
   command -v "$tool" >/dev/null || { fail "missing $tool (scripts/deps.sh test installs weston)"; finish; }
 done

@@ -25,19 +25,6 @@ start_xvfb
 keys=(24 25 29 38 52 58 47 10 34 49 21 48 20)
 sounds=(2 3 4 5 6 7 9 10 11 14 15 16 17)
 
-write_drum_set() {
-  local code i sound
-  {
-    for i in $(seq 0 27); do printf 'Sound %s\r\n' "$i"; done
-    for code in $(seq 1 255); do
-      sound=255
-      for i in "${!keys[@]}"; do
-        ((keys[i] - 8 == code)) && sound=${sounds[i]}
-      done
-      printf '%s ' "$sound"
-    done
-  } >"$1"
-}
 
 same_picture() {
   [[ $(compare -metric AE "$1" "$2" null: 2>&1 || true) == 0 ]]

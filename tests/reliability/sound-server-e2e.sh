@@ -45,19 +45,6 @@ sound_server_start "$kind" "$work/server"
 keys=(24 25 26 27 28 29 30 31)
 sounds=(2 21 15 16 17 19 20 23)
 
-write_drum_set() {
-  local code i sound
-  {
-    for i in $(seq 0 27); do printf 'Sound %s\r\n' "$i"; done
-    for code in $(seq 1 255); do
-      sound=255
-      for i in "${!keys[@]}"; do
-        ((keys[i] - 8 == code)) && sound=${sounds[i]}
-      done
-      printf '%s ' "$sound"
-    done
-  } >"$1"
-}
 
 # The program on OpenAL Soft's pulse back end; the shipped alsoft.conf beside
 # it is read as well, before this one.

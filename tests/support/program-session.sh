@@ -12,6 +12,8 @@
 #                                (a regular expression; the drum pad window's by default)
 #   wait_program_end [STATUS]    waits for the end; fails unless it exits with STATUS (0)
 #   scaled SECONDS               SECONDS times KADENZO_TIME_SCALE
+#   write_drum_set FILE          a drum set naming sound i "Sound i", binding the X key
+#                                codes of the array `keys` to the sounds of `sounds`
 #   unbind_first_row WINDOW      right-clicks the first row of the drum pad's key list,
 #                                unbinding its key: a change for the run to save
 #   first_binding_removed FILE   prints the drum set FILE as a run that unbound its first
@@ -150,4 +152,20 @@ first_binding_removed() {
         print entries[i] " "
       }
     }' "$1"
+}
+
+# keys and sounds are the caller's arrays.
+# shellcheck disable=SC2154
+write_drum_set() {
+  local code i sound
+  {
+    for i in $(seq 0 27); do printf 'Sound %s\r\n' "$i"; done
+    for code in $(seq 1 255); do
+      sound=255
+      for i in "${!keys[@]}"; do
+        ((keys[i] - 8 == code)) && sound=${sounds[i]}
+      done
+      printf '%s ' "$sound"
+    done
+  } >"$1"
 }
