@@ -57,23 +57,24 @@ std::string Hex(uint32_t value) {
     return text;
 }
 
-// The class as the script names it: the predefined classes by keyword, which
-// the resource compiler stores as their ordinals, the list view by name.
+// The class as the script names it. windres takes no class keyword in a
+// CONTROL statement, only a quoted name: the predefined ones it stores as
+// their ordinals.
 const char* ControlClass(EControlKind kind) {
     switch (kind) {
     case EControlKind::Static:
     case EControlKind::Icon:
-        return "STATIC";
+        return "\"Static\"";
     case EControlKind::PushButton:
-        return "BUTTON";
+        return "\"Button\"";
     case EControlKind::Edit:
-        return "EDIT";
+        return "\"Edit\"";
     case EControlKind::ListBox:
-        return "LISTBOX";
+        return "\"ListBox\"";
     case EControlKind::ListView:
         return "\"SysListView32\"";
     }
-    return "STATIC";
+    return "\"Static\"";
 }
 
 void WriteDialog(std::ostream& out, const SDialogTemplate& t) {
