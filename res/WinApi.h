@@ -13,6 +13,12 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// Without the multimedia and shell headers: <mmsystem.h> defines PlaySound as
+// a macro, which would rename the kit's operation of that name in every file
+// that sees both.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
 
 #include <commctrl.h>
