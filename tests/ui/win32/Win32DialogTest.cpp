@@ -37,55 +37,55 @@ TEST_P(RealTemplate, OpensCentredWithItsControlsWhereTheTemplatePutsThem) {
     ASSERT_NE(pData, nullptr);
     CProbeDlg dlg(static_cast<UINT>(GetParam()));
     dlg.m_steps = {[&] {
-                       // Without an owner: centred in the work area.
-                       EXPECT_TRUE(CentredOver(dlg.m_hWnd, WorkArea()));
-                       // The template's own font, whatever Wine draws it with.
-                       LOGFONTA font = {};
-                       GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dlg.m_hWnd, WM_GETFONT, 0, 0)),
-                                  sizeof font, &font);
-                       EXPECT_STREQ(font.lfFaceName, pData->m_fontName);
-                       char title[128] = {};
-                       GetWindowTextA(dlg.m_hWnd, title, sizeof title);
-                       EXPECT_STREQ(title, pData->m_title);
-                       // The controls in template order, placed in dialog units.
-                       HWND hChild = GetWindow(dlg.m_hWnd, GW_CHILD);
-                       for (int i = 0; i < pData->m_itemCount; ++i) {
-                           const SDialogItem& item = pData->m_pItems[i];
-                           SCOPED_TRACE(i);
-                           if (!hChild) {
-                               ADD_FAILURE() << "fewer controls than the template has";
-                               break;
-                           }
-                           EXPECT_EQ(ClassOf(hChild), ClassOfKind(item.m_kind));
-                           EXPECT_EQ(GetDlgCtrlID(hChild), item.m_id);
-                           // The dialog manager gives a bordered edit box a sunken
-                           // edge in place of its border.
-                           uint32_t style = static_cast<uint32_t>(GetWindowLongA(hChild, GWL_STYLE));
-                           if (GetWindowLongA(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)
-                               style |= WS_BORDER;
-                           // A list box shows its scroll bar only when it needs one.
-                           const uint32_t fixed = item.m_style & ~static_cast<uint32_t>(WS_VSCROLL);
-                           EXPECT_EQ(style & fixed, fixed);
-                           // Position and size each in dialog units, as the
-                           // dialog manager maps them.
-                           RECT expected = {item.m_x, item.m_y, item.m_cx, item.m_cy};
-                           MapDialogRect(dlg.m_hWnd, &expected);
-                           RECT actual = {};
-                           GetWindowRect(hChild, &actual);
-                           MapWindowPoints(nullptr, dlg.m_hWnd, reinterpret_cast<POINT*>(&actual), 2);
-                           EXPECT_EQ(actual.left, expected.left);
-                           EXPECT_EQ(actual.top, expected.top);
-                           // An icon control takes its icon's size.
-                           if (item.m_kind != EControlKind::Icon) {
-                               EXPECT_EQ(actual.right - actual.left, expected.right);
-                               EXPECT_EQ(actual.bottom - actual.top, expected.bottom);
-                           }
-                           hChild = GetWindow(hChild, GW_HWNDNEXT);
-                       }
-                       EXPECT_EQ(hChild, nullptr);
-                       dlg.EndDialog(IDOK);
-                       return true;
-                   }};
+        // Without an owner: centred in the work area.
+        EXPECT_TRUE(CentredOver(dlg.m_hWnd, WorkArea()));
+        // The template's own font, whatever Wine draws it with.
+        LOGFONTA font = {};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dlg.m_hWnd, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        EXPECT_STREQ(font.lfFaceName, pData->m_fontName);
+        char title[128] = {};
+        GetWindowTextA(dlg.m_hWnd, title, sizeof title);
+        EXPECT_STREQ(title, pData->m_title);
+        // The controls in template order, placed in dialog units.
+        HWND hChild = GetWindow(dlg.m_hWnd, GW_CHILD);
+        for (int i = 0; i < pData->m_itemCount; ++i) {
+            const SDialogItem& item = pData->m_pItems[i];
+            SCOPED_TRACE(i);
+            if (!hChild) {
+                ADD_FAILURE() << "fewer controls than the template has";
+                break;
+            }
+            EXPECT_EQ(ClassOf(hChild), ClassOfKind(item.m_kind));
+            EXPECT_EQ(GetDlgCtrlID(hChild), item.m_id);
+            // The dialog manager gives a bordered edit box a sunken
+            // edge in place of its border.
+            uint32_t style = static_cast<uint32_t>(GetWindowLongA(hChild, GWL_STYLE));
+            if (GetWindowLongA(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)
+                style |= WS_BORDER;
+            // A list box shows its scroll bar only when it needs one.
+            const uint32_t fixed = item.m_style & ~static_cast<uint32_t>(WS_VSCROLL);
+            EXPECT_EQ(style & fixed, fixed);
+            // Position and size each in dialog units, as the
+            // dialog manager maps them.
+            RECT expected = {item.m_x, item.m_y, item.m_cx, item.m_cy};
+            MapDialogRect(dlg.m_hWnd, &expected);
+            RECT actual = {};
+            GetWindowRect(hChild, &actual);
+            MapWindowPoints(nullptr, dlg.m_hWnd, reinterpret_cast<POINT*>(&actual), 2);
+            EXPECT_EQ(actual.left, expected.left);
+            EXPECT_EQ(actual.top, expected.top);
+            // An icon control takes its icon's size.
+            if (item.m_kind != EControlKind::Icon) {
+                EXPECT_EQ(actual.right - actual.left, expected.right);
+                EXPECT_EQ(actual.bottom - actual.top, expected.bottom);
+            }
+            hChild = GetWindow(hChild, GW_HWNDNEXT);
+        }
+        EXPECT_EQ(hChild, nullptr);
+        dlg.EndDialog(IDOK);
+        return true;
+    }};
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_FALSE(dlg.m_visibleDuringInit);
 }
@@ -252,8 +252,10 @@ TEST(WindowIcons, BigAndSmallComeFromTheMainFrameIcon) {
         dlg.SetIcon(hIcon, FALSE);
     };
     dlg.m_steps = {[&] {
-        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dlg.m_hWnd, WM_GETICON, ICON_BIG, 0)), hIcon);
-        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dlg.m_hWnd, WM_GETICON, ICON_SMALL, 0)), hIcon);
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dlg.m_hWnd, WM_GETICON, ICON_BIG, 0)),
+                  hIcon);
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dlg.m_hWnd, WM_GETICON, ICON_SMALL, 0)),
+                  hIcon);
         // Dragging the minimised window shows the icon the handler gives.
         EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dlg.m_hWnd, WM_QUERYDRAGICON, 0, 0)), hIcon);
         dlg.EndDialog(IDOK);
@@ -265,13 +267,13 @@ TEST(WindowIcons, BigAndSmallComeFromTheMainFrameIcon) {
 TEST(SessionEnd, ReachesTheHandlerWhileTheRunGoesOn) {
     CProbeDlg dlg(IDD_DRUMPAD);
     dlg.m_steps = {[&] {
-                       SendMessageA(dlg.m_hWnd, WM_QUERYENDSESSION, 0, 0);
-                       SendMessageA(dlg.m_hWnd, WM_ENDSESSION, TRUE, 0);
-                       EXPECT_EQ(dlg.Count(WM_ENDSESSION, TRUE, 0), 1);
-                       EXPECT_TRUE(dlg.IsRunning());
-                       PostMessageA(dlg.m_hWnd, WM_CLOSE, 0, 0);
-                       return true;
-                   }};
+        SendMessageA(dlg.m_hWnd, WM_QUERYENDSESSION, 0, 0);
+        SendMessageA(dlg.m_hWnd, WM_ENDSESSION, TRUE, 0);
+        EXPECT_EQ(dlg.Count(WM_ENDSESSION, TRUE, 0), 1);
+        EXPECT_TRUE(dlg.IsRunning());
+        PostMessageA(dlg.m_hWnd, WM_CLOSE, 0, 0);
+        return true;
+    }};
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 }
 

@@ -87,6 +87,31 @@ TEST(DialogKeys, TabEnterAndEscapeNeverReachTheDrumBox) {
     EXPECT_EQ(focusAfterTab, IDC_KEY_LIST);
 }
 
+TEST(DialogKeys, F1RaisesTheHelpCommand) {
+    CProbeDlg dlg(IDD_KEYDEF);
+    dlg.m_steps = {[&] {
+                       // Windows makes F1 a help request when it takes the key
+                       // from the keyboard, not from a posted key message.
+                       SetForegroundWindow(dlg.m_hWnd);
+                       SetFocus(dlg.Item(IDC_SOUND_LIST));
+                       INPUT keys[2] = {};
+                       for (INPUT& key : keys) {
+                           key.type = INPUT_KEYBOARD;
+                           key.ki.wVk = VK_F1;
+                           key.ki.wScan = 0x3B;
+                       }
+                       keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+                       SendInput(2, keys, sizeof keys[0]);
+                       return true;
+                   },
+                   [&] { return dlg.m_helpCount == 1; },
+                   [&] {
+                       dlg.EndDialog(IDCANCEL);
+                       return true;
+                   }};
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+}
+
 TEST(DialogKeys, EscapeEndsTheRunWithCancelWithoutAKeyDown) {
     CProbeDlg dlg(IDD_KEYDEF);
     dlg.m_steps = {[&] {
@@ -183,7 +208,8 @@ TEST(SoundList, ReportsTheUsersSelectionsOnlyAndDoubleClicks) {
                    },
                    [&] { return changes() == 1; },
                    [&] {
-                       const POINT row = RowCentre(hList, dlg.m_soundList.GetCaretIndex() - 1, true);
+                       const POINT row =
+                           RowCentre(hList, dlg.m_soundList.GetCaretIndex() - 1, true);
                        PostClick(hList, row.x, row.y, false, true);
                        return true;
                    },
@@ -212,9 +238,16 @@ TEST(SoundList, NeverSortsWhatItIsGiven) {
         {IDC_SOUND_LIST, EControlKind::ListBox, "", 7, 7, 90, 64,
          LBS_SORT | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 0, 0},
     };
-    static const SDialogTemplate kSorting = {
-        900, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 110, 80, "Order", "MS Sans Serif",
-        8, kItems, 1};
+    static const SDialogTemplate kSorting = {900,
+                                             WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                                             0,
+                                             110,
+                                             80,
+                                             "Order",
+                                             "MS Sans Serif",
+                                             8,
+                                             kItems,
+                                             1};
     for (const SDialogTemplate* pTemplate : {FindDialogTemplate(IDD_KEYDEF), &kSorting}) {
         CProbeDlg dlg(pTemplate);
         std::vector<std::string> order;

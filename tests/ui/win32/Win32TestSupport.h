@@ -63,6 +63,7 @@ public:
     std::string m_status;
     std::vector<SNotice> m_notices;
     int m_okCount = 0;
+    int m_helpCount = 0;
     HICON m_dragIcon = nullptr;
 
     int Count(UINT message, UINT code, int id) const;
@@ -76,6 +77,7 @@ protected:
     void OnSelChangeSoundList();
     void OnDblClkSoundList();
     void OnSaveSet();
+    void OnHelp() { ++m_helpCount; }
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnEndSession(BOOL ending);
     HCURSOR OnQueryDragIcon();

@@ -19,7 +19,8 @@ std::string HighAndLowBytes() {
 
 std::string RawWindowText(HWND hWnd) {
     std::string text(static_cast<size_t>(GetWindowTextLengthA(hWnd)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(hWnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextA(hWnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -183,16 +184,16 @@ TEST(EditedLongName, IsTakenAsTyped) {
     CProbeDlg name(IDD_SOUNDNAME);
     name.m_name = text;
     name.m_steps = {[&] {
-                         HWND hEdit = name.Item(IDC_SOUND_NAME);
-                         SendMessageA(hEdit, EM_SETSEL, kMostShown, kMostShown);
-                         PostMessageA(hEdit, WM_CHAR, 'z', 1);
-                         return true;
-                     },
-                     [&] { return GetWindowTextLengthA(name.Item(IDC_SOUND_NAME)) > 300; },
-                     [&] {
-                         SendMessageA(name.Item(IDOK), BM_CLICK, 0, 0);
-                         return true;
-                     }};
+                        HWND hEdit = name.Item(IDC_SOUND_NAME);
+                        SendMessageA(hEdit, EM_SETSEL, kMostShown, kMostShown);
+                        PostMessageA(hEdit, WM_CHAR, 'z', 1);
+                        return true;
+                    },
+                    [&] { return GetWindowTextLengthA(name.Item(IDC_SOUND_NAME)) > 300; },
+                    [&] {
+                        SendMessageA(name.Item(IDOK), BM_CLICK, 0, 0);
+                        return true;
+                    }};
     EXPECT_EQ(name.DoModal(), IDOK);
     EXPECT_EQ(name.m_name, std::string(kMostShown, 'y') + "z");
 }

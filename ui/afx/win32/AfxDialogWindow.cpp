@@ -92,8 +92,7 @@ LRESULT CDialogWindow::CallDefault(UINT message, WPARAM wParam, LPARAM lParam) {
     return CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK CDialogWindow::WindowProc(HWND hWnd, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+LRESULT CALLBACK CDialogWindow::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CDialogWindow* pSelf = FromHandle(hWnd);
     if (!pSelf)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);

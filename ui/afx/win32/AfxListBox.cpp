@@ -29,9 +29,9 @@ int CListBox::InsertString(int index, const std::string& text) {
         return LB_ERR;
     const size_t shownLength = AfxShownLength(text);
     const std::string shown = text.substr(0, shownLength);
-    const int inserted = static_cast<int>(::SendMessageA(m_hWnd, LB_INSERTSTRING,
-                                                       static_cast<WPARAM>(index),
-                                                       reinterpret_cast<LPARAM>(shown.c_str())));
+    const int inserted =
+        static_cast<int>(::SendMessageA(m_hWnd, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                                        reinterpret_cast<LPARAM>(shown.c_str())));
     if (inserted < 0 || shownLength == text.size())
         return inserted < 0 ? LB_ERR : inserted;
     if (CDialogWindow* pWindow = CDialogWindow::OfControl(m_hWnd)) {
@@ -39,7 +39,7 @@ int CListBox::InsertString(int index, const std::string& text) {
         pTexts->m_columns[0] = text;
         pTexts->m_present = 1;
         ::SendMessageA(m_hWnd, LB_SETITEMDATA, static_cast<WPARAM>(inserted),
-                     reinterpret_cast<LPARAM>(pTexts));
+                       reinterpret_cast<LPARAM>(pTexts));
     }
     return inserted;
 }
@@ -70,7 +70,7 @@ int CListBox::GetText(int index, std::string& text) const {
         static_cast<int>(::SendMessageA(m_hWnd, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0));
     text = AfxReadText(length, [this, index](char* pBuffer, int) {
         return static_cast<int>(::SendMessageA(m_hWnd, LB_GETTEXT, static_cast<WPARAM>(index),
-                                             reinterpret_cast<LPARAM>(pBuffer)));
+                                               reinterpret_cast<LPARAM>(pBuffer)));
     });
     return static_cast<int>(text.size());
 }
@@ -94,5 +94,5 @@ int CListBox::SetCaretIndex(int index, BOOL scroll) {
     if (!m_hWnd)
         return LB_ERR;
     return static_cast<int>(::SendMessageA(m_hWnd, LB_SETCARETINDEX, static_cast<WPARAM>(index),
-                                         MAKELPARAM(scroll ? TRUE : FALSE, 0)));
+                                           MAKELPARAM(scroll ? TRUE : FALSE, 0)));
 }

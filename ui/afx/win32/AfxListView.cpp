@@ -55,7 +55,7 @@ int CListCtrl::InsertColumn(int column, const std::string& heading, int format, 
         lvColumn.cx = width;
     }
     return static_cast<int>(::SendMessageA(m_hWnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
-                                         reinterpret_cast<LPARAM>(&lvColumn)));
+                                           reinterpret_cast<LPARAM>(&lvColumn)));
 }
 
 int CListCtrl::DeleteAllItems() {
@@ -95,7 +95,7 @@ int CListCtrl::SetItemText(int item, int subItem, const std::string& text) {
     row.iSubItem = subItem;
     row.pszText = const_cast<char*>(shown.c_str());
     if (!::SendMessageA(m_hWnd, LVM_SETITEMTEXTA, static_cast<WPARAM>(item),
-                      reinterpret_cast<LPARAM>(&row)))
+                        reinterpret_cast<LPARAM>(&row)))
         return FALSE;
     KeepColumn(m_hWnd, item, subItem, text, shownLength < text.size());
     return TRUE;
@@ -138,5 +138,5 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
     row.state = state;
     row.stateMask = mask;
     return static_cast<BOOL>(::SendMessageA(m_hWnd, LVM_SETITEMSTATE, static_cast<WPARAM>(item),
-                                          reinterpret_cast<LPARAM>(&row)));
+                                            reinterpret_cast<LPARAM>(&row)));
 }

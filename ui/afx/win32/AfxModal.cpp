@@ -156,9 +156,9 @@ INT_PTR CDialogWindow::Run(HWND hOwner) {
                                reinterpret_cast<LPARAM>(this));
     }
     m_memoryTemplate = AfxBuildDialogTemplate(data);
-    return DialogBoxIndirectParamA(
-        hInstance, reinterpret_cast<LPCDLGTEMPLATEA>(m_memoryTemplate.data()), hOwner,
-        &DialogProc, reinterpret_cast<LPARAM>(this));
+    return DialogBoxIndirectParamA(hInstance,
+                                   reinterpret_cast<LPCDLGTEMPLATEA>(m_memoryTemplate.data()),
+                                   hOwner, &DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK CDialogWindow::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam) {

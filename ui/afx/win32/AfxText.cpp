@@ -13,8 +13,9 @@ bool IsEditBox(HWND hWnd) {
 }
 
 std::string ShownText(HWND hWnd) {
-    return AfxReadText(GetWindowTextLengthA(hWnd),
-                       [hWnd](char* pBuffer, int size) { return ::GetWindowTextA(hWnd, pBuffer, size); });
+    return AfxReadText(GetWindowTextLengthA(hWnd), [hWnd](char* pBuffer, int size) {
+        return ::GetWindowTextA(hWnd, pBuffer, size);
+    });
 }
 
 } // namespace

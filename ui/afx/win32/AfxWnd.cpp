@@ -69,7 +69,8 @@ UINT CMenu::GetMenuItemID(int position) const {
     MENUITEMINFOA item = {};
     item.cbSize = sizeof item;
     item.fMask = MIIM_FTYPE | MIIM_ID;
-    if (!m_hMenu || position < 0 || !GetMenuItemInfoA(m_hMenu, static_cast<UINT>(position), TRUE, &item))
+    if (!m_hMenu || position < 0 ||
+        !GetMenuItemInfoA(m_hMenu, static_cast<UINT>(position), TRUE, &item))
         return static_cast<UINT>(-1);
     return (item.fType & MFT_SEPARATOR) ? 0 : item.wID;
 }
