@@ -22,6 +22,10 @@
 #include <windows.h>
 
 #include <commctrl.h>
+// Also when a file included the whole of <windows.h> first.
+#ifdef PlaySound
+#undef PlaySound
+#endif
 
 #else
 
