@@ -13,9 +13,19 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// Without the multimedia and shell headers: <mmsystem.h> defines PlaySound as
+// a macro, which would rename the kit's operation of that name in every file
+// that sees both.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
 
 #include <commctrl.h>
+// Also when a file included the whole of <windows.h> first.
+#ifdef PlaySound
+#undef PlaySound
+#endif
 
 #else
 

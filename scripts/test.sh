@@ -83,11 +83,26 @@ step "Windows: both cross builds, the 32-bit one inspected, the 64-bit tests und
 (cd "$root/build-windows/x86" && ctest --output-on-failure --timeout 600)
 (
   cd "$root/build-windows/x64"
-  # The prefix is made once, before tests run side by side in it.
-  ./wine-run.sh wineboot --init >/dev/null 2>&1
+  # The toolkit layer's windows need an X display: an Xvfb of this step's own,
+  # ended with the step.
+  # shellcheck source=../tests/support/program-session.sh
+  source "$root/tests/support/program-session.sh"
+  session_begin windows-tests
+  start_xvfb
+  export WINEPREFIX="$PWD/wineprefix"
+  # One Wine for the whole run, its server and services started here, away
+  # from the tests' output: started by a test, they would hold its output open
+  # (and ctest waiting) until they end. The prefix is made once, before tests
+  # run side by side in it.
+  /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
+  ./wine-run.sh wineboot --init </dev/null >/dev/null 2>&1
+  # With no window manager, Wine manages its windows itself: it draws their
+  # captions and gives them the keyboard, and does not wait two seconds for a
+  # window manager to withdraw each window that closes.
+  ./wine-run.sh reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
   status=0
   ctest --output-on-failure -j "$jobs" --timeout 600 || status=$?
-  WINEPREFIX="$PWD/wineprefix" /usr/lib/wine/wineserver -k || true
+  /usr/lib/wine/wineserver -k || true
   exit "$status"
 )
 

@@ -3,7 +3,8 @@
 // (application object, modal dialogs from templates, data exchange, message
 // maps, list view, list box and the simpler controls). It gives the program's
 // dialogs what they are written against and nothing more; an implementation
-// (Qt 6 Widgets, in qt/) puts it on a toolkit.
+// puts it on a toolkit: Win32 and the common controls on Windows (win32/),
+// Qt 6 Widgets elsewhere (qt/).
 //
 // Windows on the one user-interface thread only. A dialog's window lives for
 // exactly one modal run, so the control objects of a dialog are bound to live
@@ -74,8 +75,9 @@ public:
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // The handle the platform knows the window by (the X11 window id under Qt on
-    // Linux); a control's names it to the layer alone. Null when there is none.
+    // The handle the platform knows the window by (the window handle on
+    // Windows, the X11 window id under Qt on Linux, where a control's names it
+    // to the layer alone). Null when there is none.
     HWND GetSafeHwnd() const;
     int GetDlgCtrlID() const { return m_id; }
     BOOL IsWindowEnabled() const;
@@ -242,8 +244,8 @@ public:
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
     // Dialog units to pixels, from the dialog font's metrics.
     void MapDialogRect(CRect* pRect) const;
-    // The menu standing in for the system menu: Minimize, Close; null when
-    // the template has no system menu or no window exists.
+    // The window's system menu (on Linux a menu standing in for it: Minimize,
+    // Close); null when the template has no system menu or no window exists.
     CMenu* GetSystemMenu(BOOL revert);
     // The handle of the control with that id, null when there is none.
     void GetDlgItem(int id, HWND* phWnd) const;
@@ -322,10 +324,11 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 
 // The program's entry: sets up the toolkit, the handling of SIGINT, SIGTERM and
-// SIGHUP (each ends every open dialog as with Cancel), of a dialog window
-// destroyed from outside (the dialog ends as with Cancel, after those above it)
-// and of the desktop session's request to save (WM_ENDSESSION to the main
-// window), then runs the application object's InitInstance.
+// SIGHUP (on Windows the console's Ctrl+C and close; each ends every open
+// dialog as with Cancel), of a dialog window destroyed from outside (the
+// dialog ends as with Cancel, after those above it) and of the desktop
+// session's request to save (WM_ENDSESSION to the main window), then runs the
+// application object's InitInstance.
 int AfxWinMain(int argc, char** argv);
 
 // Sets up the same signal handling for a toolkit application the caller made

@@ -1,0 +1,280 @@
+// SPDX-License-Identifier: MIT
+// Modal runs on Win32: dialogs from the real templates in the resources,
+// where they open, how they end, the system menu, the icons, the session end.
+#include "Resources.h"
+#include "Win32TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* ClassOfKind(EControlKind kind) {
+    switch (kind) {
+    case EControlKind::PushButton:
+        return "Button";
+    case EControlKind::Edit:
+        return "Edit";
+    case EControlKind::ListBox:
+        return "ListBox";
+    case EControlKind::ListView:
+        return "SysListView32";
+    default:
+        return "Static";
+    }
+}
+
+// The About box's template, kept in memory without its system menu.
+const SDialogTemplate* WithoutSystemMenu() {
+    static SDialogTemplate plain = *FindDialogTemplate(IDD_ABOUTBOX);
+    plain.m_style &= ~WS_SYSMENU;
+    return &plain;
+}
+
+class RealTemplate : public testing::TestWithParam<int> {};
+
+TEST_P(RealTemplate, OpensCentredWithItsControlsWhereTheTemplatePutsThem) {
+    const SDialogTemplate* pData = FindDialogTemplate(GetParam());
+    ASSERT_NE(pData, nullptr);
+    CProbeDlg dlg(static_cast<UINT>(GetParam()));
+    dlg.m_steps = {[&] {
+        // Without an owner: centred in the work area.
+        EXPECT_TRUE(CentredOver(dlg.m_hWnd, WorkArea()));
+        // The template's own font, whatever Wine draws it with.
+        LOGFONTA font = {};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dlg.m_hWnd, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        EXPECT_STREQ(font.lfFaceName, pData->m_fontName);
+        char title[128] = {};
+        GetWindowTextA(dlg.m_hWnd, title, sizeof title);
+        EXPECT_STREQ(title, pData->m_title);
+        // The controls in template order, placed in dialog units.
+        HWND hChild = GetWindow(dlg.m_hWnd, GW_CHILD);
+        for (int i = 0; i < pData->m_itemCount; ++i) {
+            const SDialogItem& item = pData->m_pItems[i];
+            SCOPED_TRACE(i);
+            if (!hChild) {
+                ADD_FAILURE() << "fewer controls than the template has";
+                break;
+            }
+            EXPECT_EQ(ClassOf(hChild), ClassOfKind(item.m_kind));
+            EXPECT_EQ(GetDlgCtrlID(hChild), item.m_id);
+            // The dialog manager gives a bordered edit box a sunken
+            // edge in place of its border.
+            uint32_t style = static_cast<uint32_t>(GetWindowLongA(hChild, GWL_STYLE));
+            if (GetWindowLongA(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)
+                style |= WS_BORDER;
+            // A list box shows its scroll bar only when it needs one.
+            const uint32_t fixed = item.m_style & ~static_cast<uint32_t>(WS_VSCROLL);
+            EXPECT_EQ(style & fixed, fixed);
+            // Position and size each in dialog units, as the
+            // dialog manager maps them.
+            RECT expected = {item.m_x, item.m_y, item.m_cx, item.m_cy};
+            MapDialogRect(dlg.m_hWnd, &expected);
+            RECT actual = {};
+            GetWindowRect(hChild, &actual);
+            MapWindowPoints(nullptr, dlg.m_hWnd, reinterpret_cast<POINT*>(&actual), 2);
+            EXPECT_EQ(actual.left, expected.left);
+            EXPECT_EQ(actual.top, expected.top);
+            // An icon control takes its icon's size.
+            if (item.m_kind != EControlKind::Icon) {
+                EXPECT_EQ(actual.right - actual.left, expected.right);
+                EXPECT_EQ(actual.bottom - actual.top, expected.bottom);
+            }
+            hChild = GetWindow(hChild, GW_HWNDNEXT);
+        }
+        EXPECT_EQ(hChild, nullptr);
+        dlg.EndDialog(IDOK);
+        return true;
+    }};
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_FALSE(dlg.m_visibleDuringInit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Resources, RealTemplate,
+                         testing::Values(IDD_ABOUTBOX, IDD_DRUMPAD, IDD_KEYDEF, IDD_SOUNDNAME));
+
+TEST(NestedRun, OpensCentredOverItsOwnerWhichTakesNoInputMeanwhile) {
+    CProbeDlg pad(IDD_DRUMPAD);
+    CProbeDlg keyDef(IDD_KEYDEF);
+    CProbeDlg soundName(IDD_SOUNDNAME);
+    INT_PTR keyDefResult = 0;
+    INT_PTR soundNameResult = 0;
+    soundName.m_steps = {[&] {
+        RECT owner = {};
+        GetWindowRect(keyDef.m_hWnd, &owner);
+        EXPECT_TRUE(CentredOver(soundName.m_hWnd, owner));
+        EXPECT_EQ(GetWindow(soundName.m_hWnd, GW_OWNER), keyDef.m_hWnd);
+        EXPECT_FALSE(IsWindowEnabled(keyDef.m_hWnd));
+        EXPECT_FALSE(IsWindowEnabled(pad.m_hWnd));
+        // The focus on the first tab stop, the OK button.
+        EXPECT_EQ(GetFocus(), soundName.Item(IDOK));
+        PostKey(GetFocus(), VK_ESCAPE, 1);
+        return true;
+    }};
+    keyDef.m_steps = {[&] {
+                          RECT owner = {};
+                          GetWindowRect(pad.m_hWnd, &owner);
+                          EXPECT_TRUE(CentredOver(keyDef.m_hWnd, owner));
+                          EXPECT_FALSE(IsWindowEnabled(pad.m_hWnd));
+                          soundNameResult = soundName.DoModal();
+                          return true;
+                      },
+                      [&] {
+                          EXPECT_TRUE(IsWindowEnabled(keyDef.m_hWnd));
+                          keyDef.EndDialog(IDOK);
+                          return true;
+                      }};
+    pad.m_steps = {[&] {
+                       keyDefResult = keyDef.DoModal();
+                       return true;
+                   },
+                   [&] {
+                       EXPECT_TRUE(IsWindowEnabled(pad.m_hWnd));
+                       pad.EndDialog(IDCANCEL);
+                       return true;
+                   }};
+    EXPECT_EQ(pad.DoModal(), IDCANCEL);
+    EXPECT_EQ(keyDefResult, IDOK);
+    EXPECT_EQ(soundNameResult, IDCANCEL);
+}
+
+// How a run ends, and what DoModal returns for it.
+struct SEnding {
+    const char* m_name;
+    UINT m_templateId;
+    std::function<void(CProbeDlg&)> m_end;
+    INT_PTR m_result;
+};
+
+class RunEnding : public testing::TestWithParam<SEnding> {};
+
+TEST_P(RunEnding, DoModalReturnsWhatEndedTheRun) {
+    const SEnding& ending = GetParam();
+    CProbeDlg dlg(ending.m_templateId);
+    dlg.m_steps = {[&] {
+        ending.m_end(dlg);
+        return true;
+    }};
+    EXPECT_EQ(dlg.DoModal(), ending.m_result);
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, RunEnding,
+    testing::Values(
+        SEnding{"OkButton", IDD_SOUNDNAME,
+                [](CProbeDlg& d) { SendMessageA(d.Item(IDOK), BM_CLICK, 0, 0); }, IDOK},
+        SEnding{"CancelButton", IDD_KEYDEF,
+                [](CProbeDlg& d) { SendMessageA(d.Item(IDCANCEL), BM_CLICK, 0, 0); }, IDCANCEL},
+        SEnding{"EnterPressesTheDefaultButton", IDD_KEYDEF,
+                [](CProbeDlg& d) { PostKey(d.Item(IDC_SOUND_LIST), VK_RETURN, 28); }, IDOK},
+        SEnding{"Escape", IDD_ABOUTBOX, [](CProbeDlg&) { PostKey(GetFocus(), VK_ESCAPE, 1); },
+                IDCANCEL},
+        SEnding{"CloseInTheSystemMenu", IDD_DRUMPAD,
+                [](CProbeDlg& d) { PostMessageA(d.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0); }, IDCANCEL},
+        SEnding{"CloseMessage", IDD_DRUMPAD,
+                [](CProbeDlg& d) { PostMessageA(d.m_hWnd, WM_CLOSE, 0, 0); }, IDCANCEL},
+        SEnding{"EndDialogWithAValue", IDD_ABOUTBOX, [](CProbeDlg& d) { d.EndDialog(7); }, 7}),
+    [](const testing::TestParamInfo<SEnding>& info) { return std::string(info.param.m_name); });
+
+TEST(RunEnd, EndedInItsInitialisationNeverShows) {
+    CProbeDlg dlg(IDD_ABOUTBOX);
+    bool shown = false;
+    dlg.m_onInit = [&] { dlg.EndDialog(IDCANCEL); };
+    dlg.m_steps = {[&] {
+        shown = true;
+        return true;
+    }};
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_FALSE(shown);
+}
+
+TEST(RunEnd, TemplateMissingFromTheResourcesIsAFailedRun) {
+    CProbeDlg dlg(4242u);
+    EXPECT_EQ(dlg.DoModal(), -1);
+}
+
+TEST(SystemMenu, EndsWithTheAppendedAboutItemWhoseCommandReachesTheMap) {
+    CProbeDlg dlg(IDD_DRUMPAD);
+    dlg.m_onInit = [&] {
+        CMenu* pMenu = dlg.GetSystemMenu(FALSE);
+        ASSERT_NE(pMenu, nullptr);
+        EXPECT_EQ(pMenu->m_hMenu, GetSystemMenu(dlg.m_hWnd, FALSE));
+        pMenu->AppendMenu(MF_SEPARATOR);
+        pMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, LoadResourceString(IDS_ABOUTBOX));
+    };
+    dlg.m_steps = {[&] {
+                       HMENU hMenu = GetSystemMenu(dlg.m_hWnd, FALSE);
+                       const int count = GetMenuItemCount(hMenu);
+                       CMenu menu;
+                       menu.Attach(hMenu);
+                       EXPECT_EQ(menu.GetMenuItemID(count - 2), 0u);
+                       EXPECT_EQ(menu.GetMenuItemID(count - 1), static_cast<UINT>(IDM_ABOUTBOX));
+                       EXPECT_EQ(menu.GetMenuString(count - 1), "&About Kadenzo...");
+                       // The system's own items are there too: Close among them.
+                       EXPECT_NE(GetMenuState(hMenu, SC_CLOSE, MF_BYCOMMAND), 0xFFFFFFFFu);
+                       PostMessageA(dlg.m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+                       return true;
+                   },
+                   [&] { return dlg.Count(WM_SYSCOMMAND, IDM_ABOUTBOX, 0) == 1; },
+                   [&] {
+                       dlg.EndDialog(IDCANCEL);
+                       return true;
+                   }};
+    dlg.DoModal();
+    // A template without a system menu has none to give.
+    CProbeDlg bare(WithoutSystemMenu());
+    bare.m_onInit = [&] { EXPECT_EQ(bare.GetSystemMenu(FALSE), nullptr); };
+    bare.m_steps = {[&] {
+        bare.EndDialog(IDOK);
+        return true;
+    }};
+    EXPECT_EQ(bare.DoModal(), IDOK);
+}
+
+TEST(WindowIcons, BigAndSmallComeFromTheMainFrameIcon) {
+    CWinApp app;
+    HICON hIcon = app.LoadIcon(IDR_MAINFRAME);
+    ASSERT_NE(hIcon, nullptr);
+    EXPECT_EQ(app.LoadIcon(IDR_MAINFRAME), hIcon);
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(hIcon, &info));
+    BITMAP bitmap = {};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXICON));
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+
+    CProbeDlg dlg(IDD_DRUMPAD);
+    dlg.m_dragIcon = hIcon;
+    dlg.m_onInit = [&] {
+        dlg.SetIcon(hIcon, TRUE);
+        dlg.SetIcon(hIcon, FALSE);
+    };
+    dlg.m_steps = {[&] {
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dlg.m_hWnd, WM_GETICON, ICON_BIG, 0)),
+                  hIcon);
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dlg.m_hWnd, WM_GETICON, ICON_SMALL, 0)),
+                  hIcon);
+        // Dragging the minimised window shows the icon the handler gives.
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dlg.m_hWnd, WM_QUERYDRAGICON, 0, 0)), hIcon);
+        dlg.EndDialog(IDOK);
+        return true;
+    }};
+    dlg.DoModal();
+}
+
+TEST(SessionEnd, ReachesTheHandlerWhileTheRunGoesOn) {
+    CProbeDlg dlg(IDD_DRUMPAD);
+    dlg.m_steps = {[&] {
+        SendMessageA(dlg.m_hWnd, WM_QUERYENDSESSION, 0, 0);
+        SendMessageA(dlg.m_hWnd, WM_ENDSESSION, TRUE, 0);
+        EXPECT_EQ(dlg.Count(WM_ENDSESSION, TRUE, 0), 1);
+        EXPECT_TRUE(dlg.IsRunning());
+        PostMessageA(dlg.m_hWnd, WM_CLOSE, 0, 0);
+        return true;
+    }};
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+}
+
+} // namespace
