@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The Windows program itself under Wine: its window "Orvan's Drums for Windows"
+# opens, a "drums.set" binding scan code 30 plays its sample when the key at
+# the A position is pressed in the drum box (heard at a private PulseAudio's
+# sink, which Wine's DirectSound plays to), and Esc ends it, leaving the file
+# of a session without changes as it was.
+#
+# Usage: drum-pad-wine.sh WINE_RUN KADENZO_EXE SHOTS_DIR
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../../support/program-session.sh"
+source "$here/../../support/sound-server.sh"
+
+wine_run=$1
+exe=$2
+shots=$3
+require_tools xdotool import sox
+session_begin wine-drum-pad
+cleanup() {
+  if [[ -n "$program_pid" ]]; then kill -KILL "$program_pid" 2>/dev/null || true; fi
+  sound_server_stop
+  session_cleanup
+}
+trap cleanup EXIT
+mkdir -p "$shots"
+if [[ -z "${DISPLAY:-}" ]]; then
+  start_xvfb
+fi
+"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+sound_server_start pulse "$work/server"
+
+# The key at the A position (X key code 38, scan code 30) plays the kick.
+keys=(38)
+sounds=(0)
+mkdir -p "$work/run"
+write_drum_set "$work/run/drums.set"
+cp "$work/run/drums.set" "$work/before.set"
+
+sound_server_record speakers "$work/speakers.wav"
+(cd "$work/run" && exec "$wine_run" "$exe") >"$work/program.log" 2>&1 &
+program_pid=$!
+window=
+for _ in $(seq 300); do
+  window=$(xdotool search --onlyvisible --name "^$window_title\$" 2>/dev/null | head -n 1) || true
+  [[ -n "$window" ]] && break
+  kill -0 "$program_pid" 2>/dev/null || fail "the program ended before its window showed"
+  sleep 0.1
+done
+[[ -n "$window" ]] || fail "no window \"$window_title\""
+sleep 1
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+# From the key list, the first control, to the drum box.
+xdotool key --delay 150 Tab
+sleep 0.5
+xdotool key a
+sleep 1.5
+import -window root "$shots/drum-pad.png" || true
+xdotool key Escape
+for _ in $(seq 100); do
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$program_pid" 2>/dev/null && fail "Esc did not end the program"
+wait "$program_pid" || true
+program_pid=
+sound_server_end_record "$work/speakers.wav"
+
+cmp -s "$work/before.set" "$work/run/drums.set" || fail "a session without changes rewrote drums.set"
+peak=$(sox "$work/speakers.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
+echo "peak of the recording: $peak"
+awk -v p="$peak" 'BEGIN {exit !(p > 0.1)}' || fail "the stroke was not heard (peak $peak)"
+echo "PASS: the window opened under Wine, the A key played its sound, Esc ended the program"
