@@ -16,3 +16,20 @@ for arch in x86 x64; do
     -DCMAKE_BUILD_TYPE=Release "$@"
   cmake --build "$root/build-windows/$arch" -j "$jobs"
 done
+
+# The downloads for Windows users: the program, the starter drum set, the
+# licence and a short README, with Windows line ends on the texts.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$root/build-windows/x64/CMakeCache.txt")
+for arch in x86 x64; do
+  stage="$root/build-windows/$arch/zip/kadenzo-$version-windows-$arch"
+  rm -rf "$root/build-windows/$arch/zip"
+  mkdir -p "$stage"
+  cp "$root/build-windows/$arch/bin/kadenzo.exe" "$stage/"
+  cp "$root/res/drums.set" "$stage/drums.set"
+  sed 's/$/\r/' "$root/LICENSE" >"$stage/LICENSE.txt"
+  cp "$root/packaging/windows/README.txt" "$stage/README.txt"
+  zip="$root/build-windows/kadenzo-$version-windows-$arch.zip"
+  rm -f "$zip"
+  (cd "$stage/.." && cmake -E tar cf "$zip" --format=zip "kadenzo-$version-windows-$arch")
+  echo "made $zip"
+done

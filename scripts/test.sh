@@ -80,6 +80,15 @@ done
 
 step "Windows: both cross builds, the 32-bit one inspected, the 64-bit tests under Wine"
 "$root/scripts/build-windows.sh"
+# Each download holds the program, the starter set, the licence and the README.
+for zip in "$root"/build-windows/kadenzo-*-windows-{x86,x64}.zip; do
+  /usr/bin/python3 - "$zip" <<'CHECK'
+import sys, zipfile
+names = sorted(n.split("/", 1)[1] for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith("/"))
+expected = ["LICENSE.txt", "README.txt", "drums.set", "kadenzo.exe"]
+sys.exit(0 if names == expected else f"{sys.argv[1]} holds {names}, not {expected}")
+CHECK
+done
 (cd "$root/build-windows/x86" && ctest --output-on-failure --timeout 600)
 (
   cd "$root/build-windows/x64"
