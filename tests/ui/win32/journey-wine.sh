@@ -1,0 +1,195 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The user's journey with the Windows program under Wine, real X events from
+# xdotool and sound through a private PulseAudio: from a "drums.set" of empty
+# names and no bindings, double-click the key list; click the key box and press
+# J; click a sound (it is auditioned); double-click it and, in the sound name
+# dialog, first try a blank name (refused with the error line, the dialog
+# stays), then type an ASCII name; "Save Drums Set"; "Set Key && Exit"; J in
+# the drum box is heard; the About box from the system menu; Esc ends the
+# program. "drums.set" must then hold, byte for byte, what the Linux program
+# writes for the same session. Screenshots of every window land in SHOTS_DIR.
+#
+# Without a window manager Wine draws each window's frame itself, so a click at
+# a template's point (dialog units) is scaled to the client area: the X window
+# less the dialog frame and the caption.
+#
+# Usage: journey-wine.sh WINE_RUN KADENZO_EXE SHOTS_DIR
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../../support/program-session.sh"
+source "$here/../../support/sound-server.sh"
+
+wine_run=$1
+exe=$2
+shots=$3
+require_tools xdotool import sox
+session_begin wine-journey
+cleanup() {
+  if [[ -n "$program_pid" ]]; then kill -KILL "$program_pid" 2>/dev/null || true; fi
+  sound_server_stop
+  session_cleanup
+}
+trap cleanup EXIT
+mkdir -p "$shots"
+if [[ -z "${DISPLAY:-}" ]]; then
+  start_xvfb
+fi
+"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+sound_server_start pulse "$work/server"
+
+keydef_title="Add Key Definition / Rename Sounds"
+name_title="Set New Name For A Sound "
+new_name="Big Boom"
+# Wine's frame of a dialog: its border and its caption, in pixels.
+frame=3
+caption=19
+
+shot() {
+  sleep 0.4
+  import -window root "$shots/$1.png" || true
+}
+
+# Prints the id of the visible window of that exact title once it shows.
+window_of() {
+  local found _
+  for _ in $(seq 300); do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    if [[ -n "$found" ]]; then
+      echo "$found"
+      return 0
+    fi
+    kill -0 "$program_pid" 2>/dev/null || fail "the program ended before \"$1\" showed"
+    sleep 0.1
+  done
+  fail "no window \"$1\""
+}
+
+# Whether the window of that title is gone, or goes within a few seconds.
+gone() {
+  local _
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+focus() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || true
+  sleep 0.3
+}
+
+# Clicks (or double-clicks with a sixth argument of 2) a window at a point
+# given in the dialog units of its template, whose size is W x H.
+click_at() {
+  local window=$1 x=$2 y=$3 w=$4 h=$5 count=${6:-1} WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT)=')"
+  local cw=$((WIDTH - 2 * frame)) ch=$((HEIGHT - 2 * frame - caption))
+  xdotool mousemove --window "$window" "$((frame + x * cw / w))" \
+    "$((frame + caption + y * ch / h))" click --repeat "$count" --delay 120 1
+  sleep 0.5
+}
+
+# The file the Linux program writes for this session: 28 names on CR LF lines,
+# the renamed sound's among empty ones, then an entry for each scan code from
+# 1 to 255, each followed by a space: the bound key's sound, 255 elsewhere.
+expected_set() {
+  local name_of=$1 name=$2 code=$3 sound=$4 i
+  for i in $(seq 0 27); do
+    if ((i == name_of)); then printf '%s\r\n' "$name"; else printf '\r\n'; fi
+  done
+  for i in $(seq 1 255); do
+    if ((i == code)); then printf '%s ' "$sound"; else printf '255 '; fi
+  done
+}
+
+mkdir -p "$work/run"
+{
+  for _ in $(seq 28); do printf '\r\n'; done
+  for _ in $(seq 255); do printf '255 '; done
+} >"$work/run/drums.set"
+
+sound_server_record speakers "$work/audition.wav"
+(cd "$work/run" && exec "$wine_run" "$exe") >"$work/program.log" 2>&1 &
+program_pid=$!
+pad=$(window_of "$window_title")
+sleep 1
+focus "$pad"
+shot 1-drum-pad
+click_at "$pad" 114 114 323 234 2 # the key list, below its (no) rows
+
+keydef=$(window_of "$keydef_title")
+focus "$keydef"
+shot 2-key-definition
+click_at "$keydef" 67 42 224 130 # the key box
+xdotool key j
+sleep 0.3
+# The third sound of the list, not the one chosen at opening (sound 0).
+sound_row_y=${KADENZO_SOUND_ROW_Y:-58}
+click_at "$keydef" 172 "$sound_row_y" 224 130
+sleep 1.5 # the audition ends before anything else sounds
+shot 3-key-definition-chosen
+
+click_at "$keydef" 172 "$sound_row_y" 224 130 2 # rename the sound just chosen
+naming=$(window_of "$name_title")
+focus "$naming"
+click_at "$naming" 92 14 186 58 # the edit box
+xdotool key ctrl+a BackSpace Return
+sleep 0.5
+kill -0 "$program_pid" 2>/dev/null || fail "the program ended at a blank name"
+xdotool search --onlyvisible --name "^$name_title\$" >/dev/null ||
+  fail "a blank name closed the sound name dialog"
+shot 4-sound-name-blank-refused
+xdotool type --delay 80 "$new_name"
+shot 5-sound-name-typed
+xdotool key Return
+gone "$name_title" || fail "the sound name dialog stayed open for a good name"
+
+focus "$keydef"
+click_at "$keydef" 36 116 224 130 # Save Drums Set
+shot 6-key-definition-renamed
+click_at "$keydef" 192 116 224 130 # Set Key && Exit
+gone "$keydef_title" || fail "Set Key && Exit left the key definition dialog open"
+
+sound_server_end_record "$work/audition.wav"
+sound_server_record speakers "$work/stroke.wav"
+focus "$pad"
+click_at "$pad" 265 101 323 234 # the drum box
+xdotool key j
+sleep 1.5
+shot 7-drum-pad-bound
+
+xdotool key alt+space
+sleep 0.5
+shot 8-system-menu
+# The last item, below Wine's own "About Wine".
+xdotool key --delay 150 Up Return
+about=$(window_of "About Kadenzo")
+focus "$about"
+shot 9-about
+xdotool key Escape
+gone "About Kadenzo" || fail "Esc left the About box open"
+focus "$pad"
+xdotool key Escape
+for _ in $(seq 100); do
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$program_pid" 2>/dev/null && fail "Esc did not end the program"
+wait "$program_pid" || true
+program_pid=
+sound_server_end_record "$work/stroke.wav"
+
+# J is scan code 36; the row clicked is sound 2.
+expected_set 2 "$new_name" 36 2 >"$work/expected.set"
+cmp "$work/expected.set" "$work/run/drums.set" ||
+  fail "drums.set is not what the Linux program writes: $(tr '\r\n' '~|' <"$work/run/drums.set" | cut -c1-400)"
+# The sound chosen is auditioned in the key definition dialog, and J struck in
+# the drum box is heard.
+for part in audition stroke; do
+  peak=$(sox "$work/$part.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
+  echo "peak of the $part: $peak"
+  awk -v p="$peak" 'BEGIN {exit !(p > 0.1)}' || fail "the $part was not heard (peak $peak)"
+done
+echo "PASS: J bound to sound 2 named \"$new_name\" under Wine; drums.set as on Linux"
