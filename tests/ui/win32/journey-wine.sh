@@ -125,8 +125,8 @@ shot 2-key-definition
 click_at "$keydef" 67 42 224 130 # the key box
 xdotool key j
 sleep 0.3
-# The third sound of the list (rows are 8 to 13 units high), not the one
-# chosen at opening (sound 0).
+# The third sound of the list (rows are about 9 units high under Wine), not the
+# one chosen at opening (sound 0).
 sound_row_y=58
 click_at "$keydef" 172 "$sound_row_y" 224 130
 sleep 1.5 # the audition ends before anything else sounds
