@@ -21,6 +21,9 @@
 #                                    stereo at $sound_server_rate) until
 #                                    sound_server_end_record; returns once it records
 #   sound_server_end_record FILE     ends that recording and completes the file
+#   sound_server_expect_heard FILE WHAT
+#                                    fails unless the recording's loudest sample
+#                                    stands well above a null sink's silence
 #   sound_server_crash               kills the server's processes at once, as a crash
 #                                    would; sound_server_start KIND DIR starts it again
 #   sound_server_stop [DIR]          ends every process started in DIR (the current one)
@@ -246,3 +249,11 @@ if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
     ;;
   esac
 fi
+
+sound_server_expect_heard() {
+  local file=$1 what=$2 peak
+  _ss_need sox
+  peak=$(sox "$file" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
+  echo "peak of the $what: $peak"
+  awk -v p="$peak" 'BEGIN {exit !(p > 0.1)}' || _ss_die "the $what was not heard (peak $peak)"
+}

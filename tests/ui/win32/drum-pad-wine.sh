@@ -11,24 +11,12 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../support/program-session.sh"
 source "$here/../../support/sound-server.sh"
+source "$here/wine-session.sh"
 
 wine_run=$1
 exe=$2
 shots=$3
-require_tools xdotool import sox
-session_begin wine-drum-pad
-cleanup() {
-  if [[ -n "$program_pid" ]]; then kill -KILL "$program_pid" 2>/dev/null || true; fi
-  sound_server_stop
-  session_cleanup
-}
-trap cleanup EXIT
-mkdir -p "$shots"
-if [[ -z "${DISPLAY:-}" ]]; then
-  start_xvfb
-fi
-"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-sound_server_start pulse "$work/server"
+wine_session_begin wine-drum-pad "$wine_run" "$shots"
 
 # The key at the A position (X key code 38, scan code 30) plays the kick.
 keys=(38)
@@ -67,7 +55,5 @@ program_pid=
 sound_server_end_record "$work/speakers.wav"
 
 cmp -s "$work/before.set" "$work/run/drums.set" || fail "a session without changes rewrote drums.set"
-peak=$(sox "$work/speakers.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
-echo "peak of the recording: $peak"
-awk -v p="$peak" 'BEGIN {exit !(p > 0.1)}' || fail "the stroke was not heard (peak $peak)"
+sound_server_expect_heard "$work/speakers.wav" stroke
 echo "PASS: the window opened under Wine, the A key played its sound, Esc ended the program"

@@ -19,24 +19,12 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../support/program-session.sh"
 source "$here/../../support/sound-server.sh"
+source "$here/wine-session.sh"
 
 wine_run=$1
 exe=$2
 shots=$3
-require_tools xdotool import sox
-session_begin wine-journey
-cleanup() {
-  if [[ -n "$program_pid" ]]; then kill -KILL "$program_pid" 2>/dev/null || true; fi
-  sound_server_stop
-  session_cleanup
-}
-trap cleanup EXIT
-mkdir -p "$shots"
-if [[ -z "${DISPLAY:-}" ]]; then
-  start_xvfb
-fi
-"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-sound_server_start pulse "$work/server"
+wine_session_begin wine-journey "$wine_run" "$shots"
 
 keydef_title="Add Key Definition / Rename Sounds"
 name_title="Set New Name For A Sound "
@@ -189,8 +177,6 @@ cmp "$work/expected.set" "$work/run/drums.set" ||
 # The sound chosen is auditioned in the key definition dialog, and J struck in
 # the drum box is heard.
 for part in audition stroke; do
-  peak=$(sox "$work/$part.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
-  echo "peak of the $part: $peak"
-  awk -v p="$peak" 'BEGIN {exit !(p > 0.1)}' || fail "the $part was not heard (peak $peak)"
+  sound_server_expect_heard "$work/$part.wav" "$part"
 done
 echo "PASS: J bound to sound 2 named \"$new_name\" under Wine; drums.set as on Linux"

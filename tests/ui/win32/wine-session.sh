@@ -1,0 +1,28 @@
+# SPDX-License-Identifier: MIT
+# shellcheck shell=bash
+# The session of a test that runs the Windows program under Wine: a work folder,
+# an X display (the caller's, else an Xvfb of its own), Wine managing its own
+# windows, and a private PulseAudio that Wine's DirectSound plays to; all of it
+# ended at exit. Source it after program-session.sh and sound-server.sh.
+#   wine_session_begin NAME WINE_RUN SHOTS_DIR
+
+wine_session_cleanup() {
+  if [[ -n "$program_pid" ]]; then kill -KILL "$program_pid" 2>/dev/null || true; fi
+  sound_server_stop
+  session_cleanup
+}
+
+wine_session_begin() {
+  local name=$1 wine_run=$2 shots=$3
+  require_tools xdotool import sox
+  session_begin "$name"
+  trap wine_session_cleanup EXIT
+  mkdir -p "$shots"
+  if [[ -z "${DISPLAY:-}" ]]; then
+    start_xvfb
+  fi
+  # Without a window manager, a window Wine leaves to one has no caption and
+  # never gets the keyboard: Wine manages its windows itself.
+  "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  sound_server_start pulse "$work/server"
+}
