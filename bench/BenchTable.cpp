@@ -86,6 +86,8 @@ const SRow kRows[] = {
     {"strike_silent_ns", "strike alone, PlayKey, voice silent (ns)", 0, false},
     {"kit_new_per_stroke", "operator new per stroke, kit + voice", 2, false},
     {"kit_malloc_per_stroke", "heap allocations per stroke, kit + voice + OpenAL", 2, true},
+    {"kit_malloc_ours_per_100k", "  libc allocations per 100,000 strokes, kit + voice", 1, true},
+    {"kit_malloc_openal_per_100k", "  libc allocations per 100,000 strokes, OpenAL Soft", 1, true},
     {"label_new_per_stroke", "operator new per stroke, Qt showing the key", 2, false},
     {"label_malloc_per_stroke", "heap allocations per stroke, Qt showing the key", 2, false},
     {"stroke_checked", "check: a stroke named its key and struck (1 = yes)", 0, false},
