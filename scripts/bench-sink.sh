@@ -23,19 +23,23 @@ sink_key=24
 sink_sound=2
 
 # Nanoseconds on a processor of every thread of the given processes, as
-# "name ns" lines (the thread's name, its process's pid when asked for totals).
+# "name ns" lines; the name is "main" for a process's first thread.
 thread_times() {
-  local pid task
+  local pid task name
   for pid in "$@"; do
     for task in /proc/"$pid"/task/*; do
-      printf '%s %s\n' "$(tr ' ' _ <"$task/comm" 2>/dev/null || echo gone)" \
-        "$(cut -d' ' -f1 "$task/schedstat" 2>/dev/null || echo 0)"
+      name=$(tr ' ' _ <"$task/comm" 2>/dev/null || echo gone)
+      [[ "${task##*/}" != "$pid" ]] || name=main
+      printf '%s %s\n' "$name" "$(cut -d' ' -f1 "$task/schedstat" 2>/dev/null || echo 0)"
     done
   done
 }
 
 # Idle cost: percent of one core over the idle time, for the program as a whole,
-# its busiest thread (OpenAL Soft's mixer) and the sound server's processes.
+# OpenAL Soft's mixer (the one thread besides the first that bears the
+# program's name: OpenAL Soft 1.19 does not name it), the PulseAudio client
+# library's loop that carries the stream to the server ("threaded-ml"), and the
+# sound server's processes.
 idle_cost() {
   local file=$1 prefix=$2 before_p before_s after_p after_s
   shift 2
@@ -49,9 +53,12 @@ idle_cost() {
     printf 'load %s\n' "$(cut -d' ' -f1 /proc/loadavg)"
     # Threads are matched by their order in /proc, which stays while none start or end.
     paste -d' ' <(echo "$before_p") <(echo "$after_p") | awk -v s="$idle_seconds" -v p="$prefix" '
-      { d = ($4 - $2) / (s * 1e7); total += d; if (d > top) top = d
+      { d = ($4 - $2) / (s * 1e7); total += d
+        if ($1 == "kadenzo") mixer += d
+        if ($1 == "threaded-ml") client += d
         printf "%s idle: thread %s %.3f%%\n", p, $1, d > "/dev/stderr" }
-      END { printf "%s_idle_cpu_pct %.3f\n%s_idle_top_pct %.3f\n", p, total, p, top }'
+      END { printf "%s_idle_cpu_pct %.3f\n%s_idle_mixer_pct %.3f\n%s_idle_client_pct %.3f\n",
+              p, total, p, mixer, p, client }'
     paste -d' ' <(echo "$before_s") <(echo "$after_s") | awk -v s="$idle_seconds" -v p="$prefix" '
       { total += ($4 - $2) / (s * 1e7) } END { printf "%s_server_idle_pct %.3f\n", p, total }'
   } >>"$file"
