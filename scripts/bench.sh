@@ -4,8 +4,10 @@
 # of the road from key to sound: the stroke path through the drum pad window,
 # the strike alone, Init of the kit (cold: the first in a fresh process; warm:
 # again in the same process) and its memory, the output latency, where a strike
-# lands in OpenAL Soft's output, and the real program's start-up time (from
-# outside: until the X server maps its window) and peak memory. Each figure is
+# lands in OpenAL Soft's output, the real program's start-up time (from
+# outside: until the X server maps its window) and peak memory, and, through a
+# private PulseAudio and PipeWire (scripts/bench-sink.sh), the delay from an X
+# key event to the first sample at the sink and the idle cost. Each figure is
 # taken twice, side by side: with the alsoft.conf that ships beside the program,
 # and with OpenAL Soft's own defaults (copies of the programs in a folder
 # without it). Every figure comes with the machine and the load average its
