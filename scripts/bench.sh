@@ -21,7 +21,7 @@
 #                         KADENZO_BENCH_SINK_STROKES (20) strokes per setting and
 #                         sound server, KADENZO_BENCH_IDLE (10) seconds of idle
 #                         time measured; KADENZO_BENCH_PARTS (stroke start sink)
-#                         the parts to run
+#                         the parts to run, "periods" too for underruns under load
 #
 # Nothing here is asserted: the figures are printed, and the raw output of each
 # run stays in build-bench/bench-*.log. Figures vary with the machine's load:
@@ -128,6 +128,8 @@ done
 unset ALSOFT_CONF
 # shellcheck source=bench-sink.sh
 [[ "$parts" != *" sink "* ]] || source "$root/scripts/bench-sink.sh"
+# shellcheck source=bench-periods.sh
+[[ "$parts" != *" periods "* ]] || source "$root/scripts/bench-periods.sh"
 
 # ---------------------------------------------------------------------------
 # The table, and the blocks to paste.
