@@ -19,8 +19,11 @@ public:
 
     // Allocations (malloc, calloc, realloc, aligned forms) on this thread since construction.
     int64_t Count() const;
+    // Of those, the ones OpenAL Soft's own code made (told by the caller's address).
+    int64_t CountOpenAL() const;
 
 private:
     int64_t m_start;
+    int64_t m_openALStart;
     bool m_wasCounting;
 };

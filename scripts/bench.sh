@@ -4,8 +4,10 @@
 # of the road from key to sound: the stroke path through the drum pad window,
 # the strike alone, Init of the kit (cold: the first in a fresh process; warm:
 # again in the same process) and its memory, the output latency, where a strike
-# lands in OpenAL Soft's output, and the real program's start-up time (from
-# outside: until the X server maps its window) and peak memory. Each figure is
+# lands in OpenAL Soft's output, the real program's start-up time (from
+# outside: until the X server maps its window) and peak memory, and, through a
+# private PulseAudio and PipeWire (scripts/bench-sink.sh), the delay from an X
+# key event to the first sample at the sink and the idle cost. Each figure is
 # taken twice, side by side: with the alsoft.conf that ships beside the program,
 # and with OpenAL Soft's own defaults (copies of the programs in a folder
 # without it). Every figure comes with the machine and the load average its
@@ -15,7 +17,11 @@
 #   scripts/bench.sh      KADENZO_BENCH_ROUNDS (3) runs of stroke_bench and
 #                         wave_probe per setting,
 #                         KADENZO_BENCH_STROKES (20000) strokes a run,
-#                         KADENZO_BENCH_STARTS (5) starts of the program per setting
+#                         KADENZO_BENCH_STARTS (5) starts of the program per setting,
+#                         KADENZO_BENCH_SINK_STROKES (20) strokes per setting and
+#                         sound server, KADENZO_BENCH_IDLE (10) seconds of idle
+#                         time measured; KADENZO_BENCH_PARTS (stroke start sink)
+#                         the parts to run, "periods" too for underruns under load
 #
 # Nothing here is asserted: the figures are printed, and the raw output of each
 # run stays in build-bench/bench-*.log. Figures vary with the machine's load:
@@ -26,6 +32,9 @@ build="$root/build-bench"
 strokes=${KADENZO_BENCH_STROKES:-20000}
 rounds=${KADENZO_BENCH_ROUNDS:-3}
 starts=${KADENZO_BENCH_STARTS:-5}
+sink_strokes=${KADENZO_BENCH_SINK_STROKES:-20}
+idle_seconds=${KADENZO_BENCH_IDLE:-10}
+parts=" ${KADENZO_BENCH_PARTS:-stroke start sink} "
 
 "$root/scripts/deps.sh" test
 
@@ -35,7 +44,7 @@ step "Release build in $build"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKADENZO_BENCH=ON \
   -DKADENZO_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target kadenzo stroke_bench wave_probe startup_probe \
-  init_timer bench_table >/dev/null
+  init_timer bench_table sink_latency >/dev/null
 
 # The helpers the program's own tests use: a work folder and an Xvfb display.
 # shellcheck source=../tests/support/program-session.sh
@@ -66,6 +75,7 @@ mkdir -p "$figures"
 # taken in turns, so that a change in the machine's load falls on both.
 
 for round in $(seq "$rounds"); do
+  [[ "$parts" == *" stroke "* ]] || break
   for setting in shipped defaults; do
     dir_var="${setting}_dir"
     log="$build/bench-$setting-$round.log"
@@ -105,6 +115,7 @@ start() {
 
 : >"$build/bench-start.log"
 step "Start-up of the real program under Xvfb, $starts starts each"
+[[ "$parts" == *" start "* ]] || starts=0
 for run in $(seq "$starts"); do
   for setting in shipped defaults; do
     start "$setting" "$run" window >>"$build/bench-start.log" 2>&1 ||
@@ -113,6 +124,12 @@ for run in $(seq "$starts"); do
       fail "startup_probe failed: see $build/bench-start.log"
   done
 done
+
+unset ALSOFT_CONF
+# shellcheck source=bench-sink.sh
+[[ "$parts" != *" sink "* ]] || source "$root/scripts/bench-sink.sh"
+# shellcheck source=bench-periods.sh
+[[ "$parts" != *" periods "* ]] || source "$root/scripts/bench-periods.sh"
 
 # ---------------------------------------------------------------------------
 # The table, and the blocks to paste.

@@ -7,7 +7,9 @@
 #include <AL/alext.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <thread>
 
 namespace kds {
 
@@ -16,6 +18,59 @@ namespace {
 // Room for every voice of the kit sounding at once (28 sounds of five voices),
 // whichever of them are stereo.
 constexpr ALCint kSourceRoom = 140;
+
+// OpenAL Soft 1.19 hands a started source's properties to its mixer in a
+// container from a pool of the context, and allocates one (aligned_alloc) when
+// the pool is empty; the mixer puts it back once it has taken the update. The
+// pool thus grows with the number of sources started between two mixes, up to
+// one for each source, and the first strokes after opening would allocate now
+// and then. Starting more silent sources at once than can ever wait for one
+// mix, and letting the mixer take them, fills the pool before the first stroke:
+// one container for each source, one for a start replacing a waiting one, one
+// that the mixer is putting back.
+constexpr ALsizei kPoolSources = kSourceRoom + 2;
+// How long the pool may take to come back: the mixer's next period (23 ms with
+// OpenAL Soft's defaults), with room for a busy machine. A device that does
+// not mix in that time leaves the pool to grow on the stroke path, as before.
+constexpr auto kPoolWait = std::chrono::milliseconds(250);
+
+bool AnyPlaying(const ALuint (&sources)[kPoolSources]) {
+    for (ALuint source : sources) {
+        ALint state = AL_STOPPED;
+        alGetSourcei(source, AL_SOURCE_STATE, &state);
+        if (state == AL_PLAYING)
+            return true;
+    }
+    return false;
+}
+
+void FillPropertyPool() {
+    ALuint buffer = 0;
+    ALuint sources[kPoolSources] = {};
+    alGetError();
+    alGenBuffers(1, &buffer);
+    if (alGetError() != AL_NO_ERROR)
+        return;
+    alGenSources(kPoolSources, sources);
+    if (alGetError() == AL_NO_ERROR) {
+        // One silent frame, unheard: each source ends in the mix that takes its start.
+        const int16_t silence = 0;
+        alBufferData(buffer, AL_FORMAT_MONO16, &silence, sizeof silence, 44100);
+        for (ALuint source : sources) {
+            alSourcef(source, AL_GAIN, 0.0f);
+            alSourcei(source, AL_BUFFER, ALint(buffer));
+        }
+        // All in one call: the mixer cannot take any of them before the last.
+        alSourcePlayv(kPoolSources, sources);
+        const auto until = std::chrono::steady_clock::now() + kPoolWait;
+        while (AnyPlaying(sources) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        alSourceStopv(kPoolSources, sources);
+        alDeleteSources(kPoolSources, sources);
+    }
+    alDeleteBuffers(1, &buffer);
+    alGetError();
+}
 
 bool AlcIsConnected(ALCdevice* pDevice) {
     // A device without the disconnect extension leaves the value alone: it is
@@ -96,6 +151,7 @@ HRESULT COpenALOutput::Open() {
     // Sources sit at the listener and move with it, so nothing is placed in space.
     alListener3f(AL_POSITION, 0.0f, 0.0f, 0.0f);
     alListenerf(AL_GAIN, 1.0f);
+    FillPropertyPool();
     return DS_OK;
 }
 
