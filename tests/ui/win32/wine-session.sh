@@ -24,5 +24,7 @@ wine_session_begin() {
   # Without a window manager, a window Wine leaves to one has no caption and
   # never gets the keyboard: Wine manages its windows itself.
   "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # $work is the folder session_begin made.
+  # shellcheck disable=SC2154
   sound_server_start pulse "$work/server"
 }
