@@ -103,7 +103,9 @@ done
   # from the tests' output: started by a test, they would hold its output open
   # (and ctest waiting) until they end. The prefix is made once, before tests
   # run side by side in it.
-  /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
+  # The server wants its prefix's folder there before the prefix is made.
+  mkdir -p "$WINEPREFIX"
+  /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 || true # already running for this prefix
   ./wine-run.sh wineboot --init </dev/null >/dev/null 2>&1
   # With no window manager, Wine manages its windows itself: it draws their
   # captions and gives them the keyboard, and does not wait two seconds for a
