@@ -9,6 +9,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../support/program-session.sh"
 source "$here/../support/sound-server.sh"
+source "$here/../support/wine-sound.sh"
 
 wine_run=$1
 strike_exe=$2
@@ -16,6 +17,7 @@ require_tools sox
 session_begin dsound-wine
 
 cleanup() {
+  wine_sound_prefix_end
   sound_server_stop
   session_cleanup
 }
@@ -23,6 +25,7 @@ trap cleanup EXIT
 
 # The program binds the device to a window of its own, which needs a display.
 start_xvfb
+wine_sound_prefix "$wine_run"
 sound_server_start pulse "$work/server"
 sound_server_record speakers "$work/speakers.wav"
 # The kick (sound 0): long and loud, unmistakable in the recording.

@@ -11,6 +11,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../support/program-session.sh"
 source "$here/../../support/sound-server.sh"
+source "$here/../../support/wine-sound.sh"
 source "$here/wine-session.sh"
 
 wine_run=$1

@@ -3,11 +3,13 @@
 # The session of a test that runs the Windows program under Wine: a work folder,
 # an X display (the caller's, else an Xvfb of its own), Wine managing its own
 # windows, and a private PulseAudio that Wine's DirectSound plays to; all of it
-# ended at exit. Source it after program-session.sh and sound-server.sh.
+# ended at exit. Source it after program-session.sh, sound-server.sh and
+# wine-sound.sh.
 #   wine_session_begin NAME WINE_RUN SHOTS_DIR
 
 wine_session_cleanup() {
   if [[ -n "$program_pid" ]]; then kill -KILL "$program_pid" 2>/dev/null || true; fi
+  wine_sound_prefix_end
   sound_server_stop
   session_cleanup
 }
@@ -18,6 +20,7 @@ wine_session_begin() {
   session_begin "$name"
   trap wine_session_cleanup EXIT
   mkdir -p "$shots"
+  wine_sound_prefix "$wine_run"
   if [[ -z "${DISPLAY:-}" ]]; then
     start_xvfb
   fi
