@@ -14,8 +14,9 @@
 // Only typed text is encoded: bytes read from a file go back to it untouched
 // (AfxBytesReadBack tells which bytes would not come back by themselves).
 //
-// Toolkit-free; the Qt layer's text crossing is its user. On Windows the
-// controls take and give the system's code page themselves.
+// Toolkit-free; the Qt layer's text crossing and the whole texts behind its
+// controls (AfxWholeText.h) use it. On Windows the controls take and give the
+// system's code page themselves.
 #pragma once
 
 #include <string>

@@ -36,10 +36,10 @@ std::string AfxShownText(const std::string& text);
 
 // The whole texts behind the cells of a list (list box entries in column 0,
 // list view items by row and column) that show only part of theirs, or whose
-// bytes would not read back by themselves. Rows
-// shift as rows come and go, so the list object reports every insertion and
-// deletion. Cells holding the same long text share one copy of it: a name of
-// megabytes bound to many keys is kept once.
+// bytes would not read back by themselves. Rows shift as rows come and go, so
+// the list object reports every insertion and deletion. Cells holding the same
+// long text share one copy of it: a name of megabytes bound to many keys is
+// kept once.
 class CAfxWholeTexts {
 public:
     // The part of text to show in the cell; remembers the whole when it is cut
