@@ -152,6 +152,7 @@ stage_windows() {
   # Each download holds the program, the starter set, the licence and the README.
   local zip
   for zip in "$root"/build-windows/kadenzo-*-windows-{x86,x64}.zip; do
+    /usr/bin/python3 "$root/tests/res/check-windows-zip.py" "$zip" --waves "$root/res/waves"
     /usr/bin/python3 - "$zip" <<'CHECK'
 import sys, zipfile
 names = sorted(n.split("/", 1)[1] for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith("/"))

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 struct SKeyCase {
@@ -123,6 +125,33 @@ TEST(DialogKeys, EscapeEndsTheRunWithCancelWithoutAKeyDown) {
     }};
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_EQ(dlg.Count(WM_NOTIFY, LVN_KEYDOWN, IDC_KEY_BOX), 0);
+}
+
+TEST(KeyList, ColumnWidthsAre96DpiPixelsScaledToTheWindowsDpi) {
+    CProbeDlg dlg(IDD_DRUMPAD);
+    dlg.m_onInit = [&] {
+        dlg.m_keyList.InsertColumn(0, "Key", LVCFMT_LEFT, 60);
+        dlg.m_keyList.InsertColumn(1, "Drum Sound", LVCFMT_LEFT, 170);
+    };
+    int widths[2] = {};
+    int dpi = 0;
+    dlg.m_steps = {[&] {
+        const HWND hList = dlg.Item(IDC_KEY_LIST);
+        for (int column = 0; column < 2; ++column)
+            widths[column] = static_cast<int>(SendMessageA(hList, LVM_GETCOLUMNWIDTH, column, 0));
+        const HDC hdc = GetDC(hList);
+        dpi = GetDeviceCaps(hdc, LOGPIXELSX);
+        ReleaseDC(hList, hdc);
+        dlg.EndDialog(IDCANCEL);
+        return true;
+    }};
+    dlg.DoModal();
+    // Run at 144 dpi as well (dpi-wine.sh), where unscaled widths would show.
+    if (const char* pExpected = std::getenv("KADENZO_TEST_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(pExpected));
+    }
+    EXPECT_EQ(widths[0], MulDiv(60, dpi, 96)) << dpi << " dpi";
+    EXPECT_EQ(widths[1], MulDiv(170, dpi, 96)) << dpi << " dpi";
 }
 
 TEST(KeyList, ClicksReportTheirRowWithTheSelectionAlreadyMade) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Texts on Win32: bytes in the system's code page through the ANSI functions,
 // unchanged both ways; long names shown cut and read back whole.
+#include "TravellingNames.h"
 #include "Win32TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +96,31 @@ TEST(TextBytes, CrossEveryControlUnchangedInTheSystemCodePage) {
     pad.DoModal();
     EXPECT_EQ(columns[0], bytes);
     EXPECT_EQ(columns[1], bytes);
+}
+
+// The Linux program's side: TextCrossingTest.cpp.
+TEST(TextBytes, WesternNamesShowAndAreStoredAsOnLinux) {
+    ASSERT_EQ(GetACP(), 1252u);
+    CProbeDlg dlg(IDD_SOUNDNAME);
+    dlg.m_steps = {[&] {
+        const HWND hEdit = dlg.Item(IDC_SOUND_NAME);
+        for (const STravellingName& name : kTravellingNames) {
+            const auto* pShown = reinterpret_cast<const wchar_t*>(name.m_shown);
+            dlg.m_name = name.m_bytes;
+            dlg.UpdateData(FALSE);
+            wchar_t shown[64] = {};
+            GetWindowTextW(hEdit, shown, 64);
+            EXPECT_EQ(std::wstring(shown), pShown) << name.m_what;
+            // Typed: the characters come in as Unicode.
+            SetWindowTextW(hEdit, pShown);
+            dlg.m_name.clear();
+            EXPECT_TRUE(dlg.UpdateData(TRUE));
+            EXPECT_EQ(dlg.m_name, name.m_bytes) << name.m_what;
+        }
+        dlg.EndDialog(IDOK);
+        return true;
+    }};
+    dlg.DoModal();
 }
 
 struct SLongName {
