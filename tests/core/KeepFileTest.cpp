@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+using namespace std::string_literals;
+
 namespace {
 
 const char kFile[] = "drums.set";
@@ -71,13 +73,16 @@ const SFileCase kWholeFiles[] = {
     {"LineEndAfterTheKeyMap", [] { return UserFile() + "\r\n"; }},
     {"Empty", [] { return std::string(); }},
     {"TenNamesOnly", [] { return UserFile().substr(0, UserFile().find("Sound 10")); }},
+    // A lone CR stays in its name: the whole file becomes the first name.
+    {"OldMacLineEnds", [] { return Replaced(UserFile(), "\r\n", "\r"); }},
 };
 
 // Files read only in part: a save would lose what was not understood.
 const SFileCase kMisreadFiles[] = {
     {"Utf16WithByteOrderMark", Utf16WithByteOrderMark},
-    {"OldMacLineEnds", [] { return Replaced(UserFile(), "\r\n", "\r"); }},
     {"TypoInTheKeyMap", WithTypo},
+    {"ZeroByteInAName", [] { return Replaced(UserFile(), "Sound 5", "Sou\0nd 5"s); }},
+    {"CtrlZBeforeTheEnd", [] { return Replaced(UserFile(), "Sound 20", "\x1aSound 20"); }},
     {"OctalNumber", [] { return Replaced(UserFile(), " 10 ", " 012 "); }},
     {"WordsAfterTheKeyMap", [] { return UserFile() + "notes"; }},
 };
@@ -92,6 +97,17 @@ protected:
         kit.Init();
         if (change)
             change(kit);
+    }
+
+    // The bytes of the one recovery file the run kept.
+    std::string Recovered() const {
+        std::vector<std::string> kept;
+        for (const std::string& name : m_fs.Names()) {
+            if (name.rfind(CMemoryFileSystem::kStateFolder, 0) == 0)
+                kept.push_back(name);
+        }
+        EXPECT_EQ(1u, kept.size());
+        return kept.empty() ? std::string() : m_fs.Get(kept[0]);
     }
 
     CMemoryFileSystem m_fs;
@@ -189,13 +205,19 @@ TEST_F(SavesOfOneRun, FirstRunWritesTheEmptySetWithoutAChange) {
     EXPECT_EQ(EmptySetBytes(), m_fs.Get(kFile));
 }
 
-// Where the folder takes no new file there is no room for a backup either.
-TEST_F(SavesOfOneRun, InAFolderTakingNoNewFileGoAheadWithoutBackup) {
+// Where the folder takes no new file there is no room for a backup either: a
+// misread file is not rewritten without one.
+TEST_F(SavesOfOneRun, InAFolderTakingNoNewFileFailWithoutABackup) {
     m_fs.Put(kFile, WithTypo());
     m_fs.RefuseNewFiles(true);
-    RunProgram(Rename);
-    EXPECT_NE(std::string::npos, m_fs.Get(kFile).find("Renamed"));
-    EXPECT_EQ(std::vector<std::string>{kFile}, m_fs.Names());
+    std::string changes;
+    RunProgram([&](CDrumKit& kit) {
+        Rename(kit);
+        EXPECT_EQ(0, kit.SaveIfRead());
+        changes = FormatDrumSet(kit.m_names, kit.m_keyMap);
+    });
+    EXPECT_EQ(WithTypo(), m_fs.Get(kFile));
+    EXPECT_EQ(changes, Recovered());
 }
 
 // The new file is written before the backup: room for it alone is not enough.
@@ -203,12 +225,14 @@ TEST_F(SavesOfOneRun, FailWhenTheBackupCannotBeMadeAndKeepTheFile) {
     const std::string bytes = WithTypo();
     m_fs.Put(kFile, bytes);
     m_fs.SetCapacity(3 * bytes.size() - 1);
+    std::string changes;
     RunProgram([&](CDrumKit& kit) {
         Rename(kit);
         EXPECT_EQ(0, kit.SaveIfRead());
+        changes = FormatDrumSet(kit.m_names, kit.m_keyMap);
     });
     EXPECT_EQ(bytes, m_fs.Get(kFile));
-    EXPECT_EQ(std::vector<std::string>{kFile}, m_fs.Names());
+    EXPECT_EQ(changes, Recovered());
 }
 
 struct SInPlaceCase {
@@ -286,14 +310,16 @@ TEST_F(SizeLimit, FileAtTheLimitLoadsWhole) {
 TEST_F(SizeLimit, LargerFileIsLeftUnreadAndUnwritten) {
     const std::string bytes = FileOf(kMaxSetFileBytes + 1);
     m_fs.Put(kFile, bytes);
+    std::string changes;
     RunProgram([&](CDrumKit& kit) {
         EXPECT_EQ("", kit.m_names[1]);
         EXPECT_EQ(kNoSound, kit.m_keyMap[16]);
         kit.Assign(30, 2);
         EXPECT_EQ(0, kit.SaveIfRead());
+        changes = FormatDrumSet(kit.m_names, kit.m_keyMap);
     });
     EXPECT_TRUE(bytes == m_fs.Get(kFile));
-    EXPECT_EQ(std::vector<std::string>{kFile}, m_fs.Names());
+    EXPECT_EQ(changes, Recovered());
 }
 
 struct SKeepCase {
