@@ -3,7 +3,9 @@
 
 #include "PlatformFileSystem.h"
 
+#include <chrono>
 #include <ctime>
+#include <thread>
 
 namespace {
 
@@ -27,6 +29,12 @@ const char kTempInfix[] = ".saving-";
 constexpr size_t kTempRandomChars = 6;
 // A process id has at most this many decimal digits (32 bits).
 constexpr size_t kMaxIdDigits = 10;
+// A replacement another program bars (one holding the file open, as indexers,
+// virus scanners and sync tools do) is tried this many times, this long apart,
+// before the file is written in place instead.
+constexpr int kReplaceAttempts = 10;
+constexpr auto kReplacePause = std::chrono::milliseconds(100);
+
 // What the backup of a file is called: its name and this.
 const char kBackupSuffix[] = ".bak";
 
@@ -182,6 +190,11 @@ int MakeBackup(IFileSystem& fs, const std::string& target, SBackup* pBackup) {
     return pBackup->m_made;
 }
 
+// Whether a failed replacement may be another program holding the file.
+int IsHeld(int result) {
+    return result == kFileBusy || result == kFileRefused;
+}
+
 CPlatformFileSystem g_platformFileSystem;
 IFileSystem* g_pFileSystem = &g_platformFileSystem;
 
@@ -289,7 +302,19 @@ int ReplaceFileContents(const char* path, const char* data, size_t size, SBackup
         ok = 0;
     if (ok && !MakeBackup(fs, target, pBackup))
         ok = 0;
-    if (ok && Noted(fs.Rename(temp.c_str(), target.c_str())) < 0)
+    int renamed = ok ? Noted(fs.Rename(temp.c_str(), target.c_str())) : 0;
+    // A file another program holds may be barred from replacement while it
+    // may still be written: try again for a while, then write it in place.
+    // The checks above found it no read-only file.
+    for (int attempt = 1; IsHeld(renamed) && attempt < kReplaceAttempts; ++attempt) {
+        std::this_thread::sleep_for(kReplacePause);
+        renamed = Noted(fs.Rename(temp.c_str(), target.c_str()));
+    }
+    if (IsHeld(renamed)) {
+        fs.Remove(temp.c_str());
+        return WriteInPlace(fs, target, data, size);
+    }
+    if (renamed < 0)
         ok = 0;
     if (!ok) {
         fs.Remove(temp.c_str());

@@ -152,8 +152,10 @@ struct SBackup {
 //
 // The file is written in place instead, keeping its owner and its other names,
 // where it must stay in place (see MustStayInPlace), where the temporary file
-// cannot be handed to the old file's owner, and where the folder takes no new
-// file. In place, room for the new contents is reserved before the first byte
+// cannot be handed to the old file's owner, where the folder takes no new
+// file, and where the replacement is refused (kFileBusy, kFileRefused) for
+// about a second: another program holds the file open without letting it be
+// replaced. In place, room for the new contents is reserved before the first byte
 // is written: where it cannot be, the old file stays whole and the save returns
 // 0. A failed write, flush or close there returns 0 too.
 //

@@ -183,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SSaveFault{"FlushFails", kSync, kFileFailed},
                       SSaveFault{"AttributesNotSet", kCopyAccess, kFileFailed},
                       SSaveFault{"CloseFails", kClose, kFileFailed},
-                      SSaveFault{"ReplaceFails", kRename, kFileRefused}),
+                      SSaveFault{"ReplaceFails", kRename, kFileFailed}),
     [](const auto& info) { return std::string(info.param.m_label); });
 
 struct SInPlaceCase {
@@ -231,6 +231,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, Win32SaveInPlace,
                                            SInPlaceCase{"FlushFails", kSync, 0},
                                            SInPlaceCase{"CloseFails", kClose, 0}),
                          [](const auto& info) { return std::string(info.param.m_label); });
+
+// Indexers, virus scanners and sync tools hold files open sharing reading and
+// writing but not deleting: the replacement is refused, the file itself may
+// still be written.
+TEST_F(Win32Save, FileHeldByAnotherProgramIsWrittenInPlace) {
+    WriteBytes("drums.set", kOldContents);
+    const uint64_t oldFile = FileIdOf("drums.set");
+    const HANDLE held = CreateFileA("drums.set", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+
+    EXPECT_EQ(1, SaveNewKit("drums.set"));
+    CloseHandle(held);
+    EXPECT_EQ(NewKitBytes(), ReadBytes("drums.set"));
+    EXPECT_EQ(oldFile, FileIdOf("drums.set"));
+    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
+}
 
 TEST_F(Win32Save, InPlaceCutsALongerFileToLength) {
     WriteBytes("drums.set", std::string(5000, 'o') + kOldContents);
