@@ -6,24 +6,10 @@
 #include "KeyNames.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
 const char kSetFileName[] = "drums.set";
-
-// The kit saved should the process end without destroying it: a toolkit may
-// end the program from inside its event loop by calling exit(), as Qt's X11
-// platform does when the connection to the display breaks, and the window
-// with its kit then never leaves the stack.
-CDrumKit* g_pKitAtExit = nullptr;
-
-void SaveKitAtExit() {
-    CDrumKit* pKit = g_pKitAtExit;
-    g_pKitAtExit = nullptr;
-    if (pKit != nullptr)
-        pKit->SaveOrKeep(nullptr);
-}
 
 // Why a save failed, in the user's words.
 std::string FailureText(int failure) {
@@ -71,9 +57,6 @@ CDrumKit::CDrumKit() : m_writeOnDestroy(0), m_unreadable(0) {
 }
 
 CDrumKit::~CDrumKit() {
-    // This save is the one: none follows at exit.
-    if (g_pKitAtExit == this)
-        g_pKitAtExit = nullptr;
     // Without Init, or when Init could not read the file, the kit holds only
     // empty names and no bindings: writing them would wipe the user's file.
     SaveOrKeep(m_pPrompt);
@@ -172,10 +155,6 @@ void CDrumKit::Init() {
     // What an unread file leaves: any change from it is the user's work.
     if (m_unreadable)
         m_setFile.m_saved = FormatDrumSet(m_names, m_keyMap);
-    // From here on there is something to save however the process ends.
-    static const int s_atExitRegistered = std::atexit(&SaveKitAtExit) == 0;
-    if (s_atExitRegistered)
-        g_pKitAtExit = this;
 }
 
 void CDrumKit::PlayKey(ScanCode key) {

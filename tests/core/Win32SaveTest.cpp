@@ -54,13 +54,6 @@ BY_HANDLE_FILE_INFORMATION Facts(const char* path) {
     return info;
 }
 
-// Which file a name stands for: the same while it is rewritten in place,
-// another once it is replaced.
-uint64_t FileIdOf(const char* path) {
-    const BY_HANDLE_FILE_INFORMATION info = Facts(path);
-    return (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-}
-
 class Win32Save : public ::testing::Test {
 protected:
     CTempFolder m_folder;
@@ -148,105 +141,6 @@ TEST_F(Win32Save, NamesAreBytesOfTheSystemsCodePage) {
     CDrumKit reread;
     ASSERT_EQ(1, reread.LoadSet(name));
     EXPECT_EQ("New kick", reread.m_names[0]);
-}
-
-struct SSaveFault {
-    const char* m_label;
-    EStep m_step;
-    EFileError m_error;
-};
-
-std::ostream& operator<<(std::ostream& out, const SSaveFault& fault) {
-    return out << fault.m_label;
-}
-
-class Win32SaveFailing : public ::testing::TestWithParam<SSaveFault> {
-protected:
-    CTempFolder m_folder;
-};
-
-TEST_P(Win32SaveFailing, ReportsFailureAndLeavesTheOldFileWhole) {
-    WriteBytes("drums.set", kOldContents);
-    CFaultyFileSystem fs;
-    fs.Fail(GetParam().m_step, GetParam().m_error);
-
-    EXPECT_EQ(0, SaveNewKit("drums.set"));
-    EXPECT_EQ(kOldContents, ReadBytes("drums.set"));
-    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, Win32SaveFailing,
-    ::testing::Values(SSaveFault{"TempNotCreatableDiskFull", kCreateTemp, kFileNoRoom},
-                      SSaveFault{"TempNotCreatableOtherwise", kCreateTemp, kFileFailed},
-                      SSaveFault{"WriteFails", kWrite, kFileNoRoom},
-                      SSaveFault{"FlushFails", kSync, kFileFailed},
-                      SSaveFault{"AttributesNotSet", kCopyAccess, kFileFailed},
-                      SSaveFault{"CloseFails", kClose, kFileFailed},
-                      SSaveFault{"ReplaceFails", kRename, kFileFailed}),
-    [](const auto& info) { return std::string(info.param.m_label); });
-
-struct SInPlaceCase {
-    const char* m_label;
-    EStep m_step; // fails besides the temporary file, unless it is kStepCount
-    int m_result;
-};
-
-std::ostream& operator<<(std::ostream& out, const SInPlaceCase& c) {
-    return out << c.m_label;
-}
-
-class Win32SaveInPlace : public ::testing::TestWithParam<SInPlaceCase> {
-protected:
-    CTempFolder m_folder;
-};
-
-// A folder that takes no new file holding a writable file: the file itself is
-// all there is.
-TEST_P(Win32SaveInPlace, WritesTheFileItselfAndReportsEveryFailure) {
-    const SInPlaceCase& c = GetParam();
-    WriteBytes("drums.set", kOldContents);
-    const uint64_t oldFile = FileIdOf("drums.set");
-    CFaultyFileSystem fs;
-    fs.Fail(kCreateTemp, kFileRefused);
-    if (c.m_step != kStepCount)
-        fs.Fail(c.m_step, c.m_step == kReserve ? kFileNoRoom : kFileFailed);
-
-    EXPECT_EQ(c.m_result, SaveNewKit("drums.set"));
-    if (c.m_result == 1) {
-        EXPECT_EQ(NewKitBytes(), ReadBytes("drums.set"));
-    }
-    if (c.m_step == kOpenWrite || c.m_step == kReserve) {
-        EXPECT_EQ(kOldContents, ReadBytes("drums.set"));
-    }
-    EXPECT_EQ(oldFile, FileIdOf("drums.set"));
-    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, Win32SaveInPlace,
-                         ::testing::Values(SInPlaceCase{"FolderRefusesNewFiles", kStepCount, 1},
-                                           SInPlaceCase{"FileNotWritableEither", kOpenWrite, 0},
-                                           SInPlaceCase{"NoRoomReserved", kReserve, 0},
-                                           SInPlaceCase{"WriteFails", kWrite, 0},
-                                           SInPlaceCase{"FlushFails", kSync, 0},
-                                           SInPlaceCase{"CloseFails", kClose, 0}),
-                         [](const auto& info) { return std::string(info.param.m_label); });
-
-// Indexers, virus scanners and sync tools hold files open sharing reading and
-// writing but not deleting: the replacement is refused, the file itself may
-// still be written.
-TEST_F(Win32Save, FileHeldByAnotherProgramIsWrittenInPlace) {
-    WriteBytes("drums.set", kOldContents);
-    const uint64_t oldFile = FileIdOf("drums.set");
-    const HANDLE held = CreateFileA("drums.set", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
-
-    EXPECT_EQ(1, SaveNewKit("drums.set"));
-    CloseHandle(held);
-    EXPECT_EQ(NewKitBytes(), ReadBytes("drums.set"));
-    EXPECT_EQ(oldFile, FileIdOf("drums.set"));
-    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
 }
 
 TEST_F(Win32Save, InPlaceCutsALongerFileToLength) {

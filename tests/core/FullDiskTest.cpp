@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The ends a run may meet on the real system: the process ended by exit() from
-// inside the toolkit's event loop while the kit lives, a save in place on a
-// disk with no room left, and a "drums.set" of gigabytes.
+// The ends a run may meet on the real system: a save in place on a disk with
+// no room left, and a "drums.set" of gigabytes.
 #include "AsUser.h"
 #include "DrumKit.h"
 #include "DrumSetFile.h"
@@ -12,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <sched.h>
@@ -23,59 +21,6 @@
 #include <vector>
 
 namespace {
-
-// Runs whose process ends by exit(3) from inside, as a toolkit's event loop
-// may end it: the kit alive on the stack, or already gone.
-[[noreturn]] void ExitWithTheKitAlive(bool sessionEndSave) {
-    CFakeSoundScope fake;
-    CDrumKit kit;
-    kit.Init();
-    kit.m_names[0] = "Changed";
-    if (sessionEndSave) {
-        kit.SaveIfRead();
-        // Saved already: what the file holds from now on must stay.
-        WriteBytes("drums.set", "edited since");
-    }
-    std::exit(3);
-}
-
-[[noreturn]] void ExitAfterTheKitWent() {
-    {
-        CFakeSoundScope fake;
-        CDrumKit kit;
-        kit.Init();
-        kit.m_names[0] = "Changed";
-    }
-    WriteBytes("drums.set", "edited since");
-    std::exit(3);
-}
-
-std::string NameZero() {
-    CDrumKit kit;
-    kit.LoadSet("drums.set");
-    return kit.m_names[0];
-}
-
-TEST(ExitWithTheKitAlive, SavesTheRunsChanges) {
-    CTempFolder folder;
-    WriteBytes("drums.set", EmptySetBytes());
-    EXPECT_EXIT(ExitWithTheKitAlive(false), ::testing::ExitedWithCode(3), "");
-    EXPECT_EQ("Changed", NameZero());
-}
-
-TEST(ExitWithTheKitAlive, SavesNothingTheLastSaveHeld) {
-    CTempFolder folder;
-    WriteBytes("drums.set", EmptySetBytes());
-    EXPECT_EXIT(ExitWithTheKitAlive(true), ::testing::ExitedWithCode(3), "");
-    EXPECT_EQ("edited since", ReadBytes("drums.set"));
-}
-
-TEST(ExitAfterTheKitWent, SavesNothingMore) {
-    CTempFolder folder;
-    WriteBytes("drums.set", EmptySetBytes());
-    EXPECT_EXIT(ExitAfterTheKitWent(), ::testing::ExitedWithCode(3), "");
-    EXPECT_EQ("edited since", ReadBytes("drums.set"));
-}
 
 struct SDiskCase {
     const char* m_label;
