@@ -6,6 +6,7 @@
 // well), where permissions stop nothing, so faults come through the seam.
 #include "DrumKit.h"
 #include "DrumSetFile.h"
+#include "DrumSetFiles.h"
 #include "FaultyFileSystem.h"
 #include "TempFolder.h"
 #include "TestFiles.h"
@@ -21,20 +22,8 @@ const std::string kOldContents = "Old kick\r\nOld snare\r\n";
 
 int SaveNewKit() {
     CDrumKit kit;
-    kit.m_names[0] = "New kick";
-    kit.m_names[27] = "New crash";
-    kit.Assign(30, 0);
-    kit.Assign(57, 27);
+    MakeNewKit(kit);
     return kit.SaveSet("drums.set");
-}
-
-std::string NewKitBytes() {
-    CDrumKit kit;
-    kit.m_names[0] = "New kick";
-    kit.m_names[27] = "New crash";
-    kit.Assign(30, 0);
-    kit.Assign(57, 27);
-    return FormatDrumSet(kit.m_names, kit.m_keyMap);
 }
 
 struct SSaveFault {

@@ -21,20 +21,6 @@ namespace {
 
 const std::string kOldContents = "Old kick\r\nOld snare\r\n";
 
-// A kit whose file differs from the old one in every part.
-void MakeNewKit(CDrumKit& kit) {
-    kit.m_names[0] = "New kick";
-    kit.m_names[27] = "New crash";
-    kit.Assign(30, 0);
-    kit.Assign(57, 27);
-}
-
-std::string NewKitBytes() {
-    CDrumKit kit;
-    MakeNewKit(kit);
-    return FormatDrumSet(kit.m_names, kit.m_keyMap);
-}
-
 class SaveSet : public ::testing::Test {
 protected:
     CTempFolder m_folder;

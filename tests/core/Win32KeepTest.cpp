@@ -6,6 +6,7 @@
 // misread and the size limit.
 #include "DrumKit.h"
 #include "DrumSetFile.h"
+#include "DrumSetFiles.h"
 #include "FakeDirectSound.h"
 #include "PlatformFileSystem.h"
 #include "TempFolder.h"
@@ -186,13 +187,7 @@ TEST(Win32Leftovers, GoWhenTheirProcessHasEnded) {
 // The user's file as the program writes it, but for a typo in the key map:
 // the kit understands only part of it.
 std::string MisreadFile() {
-    std::string names[kSoundCount];
-    int32_t keyMap[kKeyMapSize];
-    for (int i = 0; i < kSoundCount; ++i)
-        names[i] = "Sound " + std::to_string(i);
-    for (int code = 0; code < kKeyMapSize; ++code)
-        keyMap[code] = code >= 16 && code < 16 + kSoundCount ? code - 16 : kNoSound;
-    std::string file = FormatDrumSet(names, keyMap);
+    std::string file = UserSetBytes();
     return file.replace(file.rfind(" 10 "), 4, " 1O ");
 }
 

@@ -25,19 +25,6 @@ namespace {
 
 const std::string kOldContents = "Old kick\r\nOld snare\r\n";
 
-void MakeNewKit(CDrumKit& kit) {
-    kit.m_names[0] = "New kick";
-    kit.m_names[27] = "New crash";
-    kit.Assign(30, 0);
-    kit.Assign(57, 27);
-}
-
-std::string NewKitBytes() {
-    CDrumKit kit;
-    MakeNewKit(kit);
-    return FormatDrumSet(kit.m_names, kit.m_keyMap);
-}
-
 int SaveNewKit(const char* path) {
     CDrumKit kit;
     MakeNewKit(kit);
