@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The ends a run may meet on the real system: a save in place on a disk with
-// no room left, and a "drums.set" of gigabytes.
+// A save in place on a real disk with no room left.
 #include "AsUser.h"
 #include "DrumKit.h"
 #include "DrumSetFile.h"
@@ -100,24 +99,4 @@ INSTANTIATE_TEST_SUITE_P(Disks, InPlaceOnTheRealDisk,
                          [](const auto& info) { return std::string(info.param.m_label); });
 
 // Two gigabytes, not one of them on the disk: found too large without reading.
-TEST(HugeSetFile, IsNeitherReadNorWrittenOver) {
-    CTempFolder folder;
-    const uint64_t size = uint64_t{2} << 30;
-    {
-        const int fd = open("drums.set", O_WRONLY | O_CREAT, 0600);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(0, ftruncate(fd, static_cast<off_t>(size)));
-        close(fd);
-    }
-    {
-        CFakeSoundScope fake;
-        CDrumKit kit;
-        kit.Init();
-        EXPECT_EQ(kNoSound, kit.m_keyMap[30]);
-        kit.Assign(30, 2);
-    }
-    EXPECT_EQ(size, std::filesystem::file_size("drums.set"));
-    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
-}
-
 } // namespace

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -127,25 +128,52 @@ INSTANTIATE_TEST_SUITE_P(Answers, FailedSave,
                                            SFailedSaveCase{"NobodyToAsk", {-1}, false, 0}),
                          [](const auto& info) { return std::string(info.param.m_label); });
 
+struct SUnreadCase {
+    const char* m_label;
+    bool m_refused;  // the file may not be read
+    uint64_t m_size; // else it is this large (sparse: no room taken)
+};
+
+std::ostream& operator<<(std::ostream& out, const SUnreadCase& c) {
+    return out << c.m_label;
+}
+
+class FileNotRead : public SaveAtTheEnd, public ::testing::WithParamInterface<SUnreadCase> {};
+
 // A file the run could not read is never written; its changes are kept aside
 // and told the same way.
-TEST_F(SaveAtTheEnd, ChangesToAFileNotReadAreKeptAside) {
+TEST_P(FileNotRead, IsLeftAloneAndTheChangesKeptAside) {
+    const SUnreadCase& c = GetParam();
     WriteBytes("drums.set", kOldContents);
+    if (!c.m_refused)
+        std::filesystem::resize_file("drums.set", c.m_size);
+    const uint64_t size = std::filesystem::file_size("drums.set");
+    const uint64_t file = FileIdOf("drums.set");
     std::unique_ptr<CDrumKit> pKit;
     {
         CFaultyFileSystem fs;
-        fs.Fail(kOpenRead, kFileRefused);
+        if (c.m_refused)
+            fs.Fail(kOpenRead, kFileRefused);
         pKit = ChangedKit();
     }
+    EXPECT_EQ("", pKit->m_names[0]);
     CFakePrompt prompt;
     EXPECT_EQ(0, pKit->SaveOrKeep(&prompt));
-    EXPECT_EQ(kOldContents, ReadBytes("drums.set"));
+    EXPECT_EQ(size, std::filesystem::file_size("drums.set"));
+    EXPECT_EQ(file, FileIdOf("drums.set"));
+    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
     EXPECT_TRUE(prompt.m_asked.empty());
     ASSERT_EQ(1u, prompt.m_told.size());
     ASSERT_EQ(1u, Kept().size());
     EXPECT_NE(std::string::npos, prompt.m_told[0].find(Kept()[0]));
     EXPECT_EQ(FormatDrumSet(pKit->m_names, pKit->m_keyMap), ReadBytes(Kept()[0]));
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, FileNotRead,
+                         ::testing::Values(SUnreadCase{"Refused", true, 0},
+                                           // Far beyond 32 bits' worth of the limit.
+                                           SUnreadCase{"TooLarge", false, uint64_t{2} << 30}),
+                         [](const auto& info) { return std::string(info.param.m_label); });
 
 // Two copies in one folder: the second to end keeps the first one's file
 // beside its own, and says so; the file is the last writer's.
