@@ -42,6 +42,8 @@ const char kBackupSuffix[] = ".bak";
 
 int ResolveLinks(const char* path, std::string* pTarget) {
     IFileSystem& fs = FileSystem();
+    // Every save starts here: what failed before is no reason for this one.
+    g_lastFailure = kFileFailed;
     std::string current = path;
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
         std::string next;

@@ -174,7 +174,8 @@ struct SBackup {
 int ReplaceFileContents(const char* path, const char* data, size_t size,
                         SBackup* pBackup = nullptr);
 
-// Why the last ReplaceFileContents or WriteNewFile failed (see EFileError).
+// Why the last ReplaceFileContents, WriteNewFile or ResolveLinks failed (see
+// EFileError; kFileFailed where nothing better is known).
 int LastFileFailure();
 
 // The local date and time as "20261207-140512", for names of files kept.
