@@ -41,11 +41,25 @@ start_probe() {
   program_pid=$!
   local _
   for _ in $(seq 300); do
-    said | grep -q '^ready$' && return 0
+    said | grep -q '^ready$' && break
     kill -0 "$program_pid" 2>/dev/null || fail "the probe ended early: $(said)"
     sleep 0.1
   done
-  fail "the probe's window did not get ready"
+  said | grep -q '^ready$' || fail "the probe's window did not get ready"
+  # Windows' focus is in the box; the X server's follows a moment later, and
+  # a key typed before it would go elsewhere.
+  local title window
+  case "$1" in
+  drumpad) title="Orvan's Drums for Windows" ;;
+  *) title="Add Key Definition / Rename Sounds" ;;
+  esac
+  window=$(xdotool search --onlyvisible --name "^$title\$" | head -n 1)
+  [[ -n "$window" ]] || fail "no window \"$title\" shows"
+  for _ in $(seq 100); do
+    [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]] && return 0
+    sleep 0.05
+  done
+  fail "the X server's focus did not reach \"$title\""
 }
 
 keys() {
