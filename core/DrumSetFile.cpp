@@ -33,8 +33,11 @@ public:
         if (Peek() < 0)
             return 0;
         for (;;) {
-            if (m_pos == m_end && !Fill())
+            if (m_pos == m_end && !Fill()) {
+                // The last line, ended by the file's end or a Ctrl-Z.
+                EndAtZero(pLine);
                 return 1;
+            }
             const char* pBegin = m_buffer + m_pos;
             const size_t available = m_end - m_pos;
             const void* pFeed = std::memchr(pBegin, '\n', available);
@@ -50,16 +53,20 @@ public:
             // CR is part of the name.
             if (!pLine->empty() && pLine->back() == '\r')
                 pLine->pop_back();
-            // The name is the text before a zero byte, as the Windows program's
-            // was: the rest of its line is read and dropped.
-            const size_t zero = pLine->find('\0');
-            if (zero != std::string::npos)
-                pLine->resize(zero);
+            EndAtZero(pLine);
             return 1;
         }
     }
 
 private:
+    // The name is the text before a zero byte, as the Windows program's was:
+    // the rest of its line is read and dropped.
+    static void EndAtZero(std::string* pLine) {
+        const size_t zero = pLine->find('\0');
+        if (zero != std::string::npos)
+            pLine->resize(zero);
+    }
+
     int Fill() {
         if (m_atEnd)
             return 0;
