@@ -236,8 +236,24 @@ void RunOutputThread(std::shared_ptr<SOutputLink> pLink) {
             link.m_pOpened = pDevice;
             link.m_pOpenedContext = pContext;
             link.m_answerReady = true;
+            // Silence counts from now, even before the caller takes the device.
+            link.m_pDevice = pDevice;
+            link.m_pContext = pContext;
+            link.m_paused = false;
+            link.m_resumeWanted = false;
+            link.m_quietFromMs = SteadyMilliseconds();
             link.m_answered.notify_all();
             continue;
+        }
+        if (link.m_quit) {
+            // A device opened after its caller stopped waiting, never taken.
+            ALCdevice* pUntaken = link.m_answerReady ? link.m_pOpened : nullptr;
+            ALCcontext* pUntakenContext = link.m_answerReady ? link.m_pOpenedContext : nullptr;
+            link.m_pOpened = nullptr;
+            link.m_pOpenedContext = nullptr;
+            lock.unlock();
+            CloseNow(pUntaken, pUntakenContext);
+            return;
         }
         ALCdevice* const pDevice = link.m_pDevice;
         const uint64_t now = SteadyMilliseconds();
@@ -253,7 +269,9 @@ void RunOutputThread(std::shared_ptr<SOutputLink> pLink) {
                 call(pDevice);
             lock.lock();
             link.m_inCall = false;
-            if (call == nullptr) {
+            if (link.m_pDevice != pDevice) {
+                // Let go of meanwhile: closed below.
+            } else if (call == nullptr) {
                 // A device that cannot pause keeps running, as before.
                 link.m_quietFromMs = UINT64_MAX;
             } else {
@@ -275,8 +293,6 @@ void RunOutputThread(std::shared_ptr<SOutputLink> pLink) {
             }
             continue;
         }
-        if (link.m_quit)
-            return;
         if (pDevice != nullptr && !link.m_paused && link.m_quietFromMs != UINT64_MAX) {
             const uint64_t due = link.m_quietFromMs + link.m_silenceBeforePauseMs;
             link.m_wake.wait_for(lock, std::chrono::milliseconds(due > now ? due - now : 0));
@@ -387,15 +403,8 @@ HRESULT COpenALOutput::TakeOpened() {
         m_pContext = link.m_pOpenedContext;
         link.m_pOpened = nullptr;
         link.m_pOpenedContext = nullptr;
-        link.m_pDevice = m_pDevice;
-        link.m_pContext = m_pContext;
-        link.m_paused = false;
-        link.m_resumeWanted = false;
-        link.m_quietFromMs = SteadyMilliseconds();
     }
-    link.m_wake.notify_all();
     m_opening = false;
-    g_paused.store(false);
     // Counted from the end of the attempt: a server that is slow to answer
     // (one that is still starting up) is not asked again straight away.
     if (m_reopening || answer != DS_OK) {
@@ -430,6 +439,7 @@ void COpenALOutput::Close() {
         link.m_paused = false;
         link.m_resumeWanted = false;
     }
+    g_paused.store(false);
     if (!theThreadCloses)
         CloseNow(m_pDevice, m_pContext);
     m_pDevice = nullptr;
