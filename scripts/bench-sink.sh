@@ -118,12 +118,19 @@ server_signal() {
 
 milliseconds() { echo $(($(date +%s%N) / 1000000)); }
 
-start_in_drum_box() {
-  local folder=$1 window
-  window=$(wait_window)
-  xdotool windowfocus --sync "$window"
+# Puts the keyboard focus in the drum box of the window given.
+focus_drum_box() {
+  xdotool windowfocus --sync "$1"
   sleep 0.3
   xdotool key Tab # from the key list to the drum box
+}
+
+# A server as Debian ships it in this respect: PulseAudio's default.pa
+# suspends a sink that nothing plays to (a corked stream included) after 5 s;
+# WirePlumber does the same by itself.
+sink_server_start() {
+  sound_server_start "$1" "$2" 2>>"$build/bench-sink.log"
+  [[ "$1" != pulse ]] || pactl load-module module-suspend-on-idle >/dev/null
 }
 
 sink_measure() {
@@ -135,7 +142,7 @@ sink_measure() {
   sink_drum_set "$folder/drums.set"
   program="${!dir_var}/kadenzo"
   launch_program "$folder" "$work/pulse.conf"
-  start_in_drum_box "$folder"
+  focus_drum_box "$(wait_window)"
   sleep "$quiet_seconds"
   mapfile -t server < <(server_processes)
   idle_cost "$fig" "$kind" "${server[@]}" 2>>"$log"
@@ -153,17 +160,18 @@ sink_measure() {
   mkdir -p "$folder"
   sink_drum_set "$folder/drums.set"
   server_signal STOP
-  local started _
+  local started window _
   started=$(milliseconds)
   launch_program "$folder" "$work/pulse.conf"
-  start_in_drum_box "$folder"
+  window=$(wait_window)
   printf 'load %s\n%s_hung_start_ms %s\n' "$(cut -d' ' -f1 /proc/loadavg)" "$kind" \
     "$(($(milliseconds) - started))" >>"$fig"
+  focus_drum_box "$window"
   server_signal CONT
   # Killed, started again and hung at once, under the running program.
   sleep 2
   sound_server_crash
-  sound_server_start "$kind" "$sound_server_dir" 2>>"$log"
+  sink_server_start "$kind" "$sound_server_dir"
   server_signal STOP
   for _ in 1 2 3 4 5; do
     xdotool key "$sink_key"
@@ -182,7 +190,7 @@ printf '[general]\ndrivers = pulse\n' >"$work/pulse.conf"
 : >"$build/bench-sink.log"
 for kind in pulse pipewire; do
   step "Key to sink and idle cost on a private $kind, $sink_strokes strokes per setting"
-  sound_server_start "$kind" "$work/server-$kind" 2>>"$build/bench-sink.log"
+  sink_server_start "$kind" "$work/server-$kind"
   for setting in shipped defaults; do sink_measure "$kind" "$setting"; done
   sound_server_stop
 done
