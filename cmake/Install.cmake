@@ -9,7 +9,6 @@
 #   share/doc/kadenzo/copyright      the licence; share/man/man1/kadenzo.1.gz the manual
 include(GNUInstallDirs)
 
-set(KADENZO_APP_ID io.github.kadenzo.Kadenzo)
 # The date of the release named by the project's VERSION; move both together.
 set(KADENZO_RELEASE_DATE 2026-12-07)
 set(KADENZO_INSTALL_PROGRAMDIR lib/kadenzo CACHE STRING

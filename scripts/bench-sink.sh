@@ -9,9 +9,16 @@
 # and strikes a short sound with `xdotool key` into the drum box; it prints the
 # delay from each key event to the stroke's first sample at the sink, with the
 # error of the capture's timestamps (see bench/SinkLatency.cpp).
-# Idle cost: with the window shown and nothing struck, the processor time of the
+# Silence: with the window shown and nothing struck for KADENZO_BENCH_QUIET
+# seconds (40; the device pauses after 30), the processor time of the
 # program's threads (and of the server's processes) over KADENZO_BENCH_IDLE
-# seconds, from the scheduler's accounting (/proc/PID/task/*/schedstat).
+# seconds more, from the scheduler's accounting (/proc/PID/task/*/schedstat);
+# then the first stroke after that silence, the warm strokes, and one stroke
+# after 15 s of silence (less than it takes the device to pause).
+# A hung server (its processes stopped): the time from the program's start to
+# its window with the server hung at start; then, the server killed, started
+# again and hung at once, a few strokes (the first reopens the output) and the
+# time from Esc to the program's end.
 
 # shellcheck source=../tests/support/sound-server.sh
 source "$root/tests/support/sound-server.sh"
@@ -85,8 +92,49 @@ sink_drum_set() {
   } >"$1"
 }
 
+# Strikes STROKES times into the recording of the sink, figures named PREFIX_...
+sink_strokes_into() {
+  local fig=$1 prefix=$2 strokes=$3 status=0
+  printf 'load %s\n' "$(cut -d' ' -f1 /proc/loadavg)" >>"$fig"
+  # parec ends on a broken pipe once sink_latency has what it needs.
+  {
+    parec --raw --latency-msec=5 -d speakers.monitor --format=s16le --rate="$sound_server_rate" \
+      --channels=2 2>/dev/null || true
+  } |
+    "$build/bin/sink_latency" "$sound_server_rate" "$sink_key" "$strokes" "$prefix" \
+      --figures "$fig" >>"$build/bench-sink.log" 2>&1 || status=$?
+  ((status == 0)) || fail "sink_latency failed for $prefix: see $build/bench-sink.log"
+}
+
+server_processes() {
+  _ss_pids "$sound_server_dir" '^(pulseaudio|pipewire|pipewire-pulse|wireplumber)$'
+}
+
+# Stops the server's processes (STOP), as a hung server, or lets them go on (CONT).
+server_signal() {
+  local pid
+  for pid in $(server_processes); do kill "-$1" "$pid"; done
+}
+
+milliseconds() { echo $(($(date +%s%N) / 1000000)); }
+
+# Puts the keyboard focus in the drum box of the window given.
+focus_drum_box() {
+  xdotool windowfocus --sync "$1"
+  sleep 0.3
+  xdotool key Tab # from the key list to the drum box
+}
+
+# A server as Debian ships it in this respect: PulseAudio's default.pa
+# suspends a sink that nothing plays to (a corked stream included) after 5 s;
+# WirePlumber does the same by itself.
+sink_server_start() {
+  sound_server_start "$1" "$2" 2>>"$build/bench-sink.log"
+  [[ "$1" != pulse ]] || pactl load-module module-suspend-on-idle >/dev/null
+}
+
 sink_measure() {
-  local kind=$1 setting=$2 dir_var="${2}_dir" folder window status
+  local kind=$1 setting=$2 dir_var="${2}_dir" folder
   local log="$build/bench-sink.log" fig="$figures/$2.sink.fig"
   local -a server
   folder="$work/sink-$kind-$setting"
@@ -94,33 +142,55 @@ sink_measure() {
   sink_drum_set "$folder/drums.set"
   program="${!dir_var}/kadenzo"
   launch_program "$folder" "$work/pulse.conf"
-  window=$(wait_window)
-  xdotool windowfocus --sync "$window"
-  sleep 0.3
-  xdotool key Tab # from the key list to the drum box
-  sleep 1
-  mapfile -t server < <(_ss_pids "$sound_server_dir" '^(pulseaudio|pipewire|pipewire-pulse|wireplumber)$')
+  focus_drum_box "$(wait_window)"
+  sleep "$quiet_seconds"
+  mapfile -t server < <(server_processes)
   idle_cost "$fig" "$kind" "${server[@]}" 2>>"$log"
+  sink_strokes_into "$fig" "${kind}_cold" 1
+  sink_strokes_into "$fig" "${kind}_sink" "$sink_strokes"
   stream_latency "$fig" "$kind"
-  status=0
-  # parec ends on a broken pipe once sink_latency has what it needs.
-  {
-    parec --raw --latency-msec=5 -d speakers.monitor --format=s16le --rate="$sound_server_rate" \
-      --channels=2 2>/dev/null || true
-  } |
-    "$build/bin/sink_latency" "$sound_server_rate" "$sink_key" "$sink_strokes" "${kind}_sink" \
-      --figures "$fig" >>"$log" 2>&1 || status=$?
+  sleep 15
+  sink_strokes_into "$fig" "${kind}_rest" 1
   kill "$program_pid" 2>/dev/null || true
   wait "$program_pid" 2>/dev/null || true
   program_pid=
-  ((status == 0)) || fail "sink_latency failed on $kind with the $setting settings: see $log"
+
+  # Started while the server hangs.
+  folder="$work/hang-$kind-$setting"
+  mkdir -p "$folder"
+  sink_drum_set "$folder/drums.set"
+  server_signal STOP
+  local started window _
+  started=$(milliseconds)
+  launch_program "$folder" "$work/pulse.conf"
+  window=$(wait_window)
+  printf 'load %s\n%s_hung_start_ms %s\n' "$(cut -d' ' -f1 /proc/loadavg)" "$kind" \
+    "$(($(milliseconds) - started))" >>"$fig"
+  focus_drum_box "$window"
+  server_signal CONT
+  # Killed, started again and hung at once, under the running program.
+  sleep 2
+  sound_server_crash
+  sink_server_start "$kind" "$sound_server_dir"
+  server_signal STOP
+  for _ in 1 2 3 4 5; do
+    xdotool key "$sink_key"
+    sleep 0.3
+  done
+  started=$(milliseconds)
+  xdotool key Escape
+  while kill -0 "$program_pid" 2>/dev/null; do sleep 0.01; done
+  printf '%s_hang_esc_ms %s\n' "$kind" "$(($(milliseconds) - started))" >>"$fig"
+  wait "$program_pid" 2>/dev/null || true
+  program_pid=
+  server_signal CONT
 }
 
 printf '[general]\ndrivers = pulse\n' >"$work/pulse.conf"
 : >"$build/bench-sink.log"
 for kind in pulse pipewire; do
   step "Key to sink and idle cost on a private $kind, $sink_strokes strokes per setting"
-  sound_server_start "$kind" "$work/server-$kind" 2>>"$build/bench-sink.log"
+  sink_server_start "$kind" "$work/server-$kind"
   for setting in shipped defaults; do sink_measure "$kind" "$setting"; done
   sound_server_stop
 done

@@ -20,7 +20,8 @@
 #                         KADENZO_BENCH_STARTS (5) starts of the program per setting,
 #                         KADENZO_BENCH_SINK_STROKES (20) strokes per setting and
 #                         sound server, KADENZO_BENCH_IDLE (10) seconds of idle
-#                         time measured; KADENZO_BENCH_PARTS (stroke start sink)
+#                         time measured after KADENZO_BENCH_QUIET (40) seconds
+#                         of silence; KADENZO_BENCH_PARTS (stroke start sink)
 #                         the parts to run, "periods" too for underruns under load
 #
 # Nothing here is asserted: the figures are printed, and the raw output of each
@@ -34,6 +35,7 @@ rounds=${KADENZO_BENCH_ROUNDS:-3}
 starts=${KADENZO_BENCH_STARTS:-5}
 sink_strokes=${KADENZO_BENCH_SINK_STROKES:-20}
 idle_seconds=${KADENZO_BENCH_IDLE:-10}
+quiet_seconds=${KADENZO_BENCH_QUIET:-40}
 parts=" ${KADENZO_BENCH_PARTS:-stroke start sink} "
 
 "$root/scripts/deps.sh" test

@@ -115,5 +115,9 @@ HWND CallGetMainWindow();
 HRESULT SystemDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice, void* pUnkOuter);
 // The OpenAL Soft back end's device-creation function (Linux only).
 HRESULT OpenALDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice, void* pUnkOuter);
+// Names the OpenAL Soft back end's stream for the desktop's mixers, with the
+// icon of the program's desktop entry (Linux only). Called once, before any
+// thread starts; a name the user set wins.
+void NameOpenALStream(const char* pName, const char* pIconName);
 
 } // namespace kds

@@ -3,8 +3,14 @@
 // and for each static buffer one OpenAL buffer played by its own source.
 //
 // Everything runs on the calling thread except OpenAL Soft's mixer, which plays
-// started sources on its own. A strike (SetCurrentPosition, Play) allocates
-// nothing: it only sets source properties.
+// started sources on its own, and the output's thread, which opens the device
+// and pauses it through long silences (see OpenALOutput.h). A strike
+// (SetCurrentPosition, Play) allocates nothing and never waits on the server:
+// it only sets source properties.
+//
+// A device still opening when its creation returns (a server that does not
+// answer) is handed out all the same: its buffers take their contents, and
+// strikes stay silent until the first strike after the device has opened.
 //
 // When the output goes away (the sound server restarts, a device is unplugged
 // where the stream cannot move elsewhere), every buffer reports its memory lost
@@ -187,9 +193,11 @@ class COpenALDevice final : public IDirectSound {
 public:
     COpenALDevice() = default;
 
-    HRESULT Open() { return m_output.Open(); }
+    HRESULT Open() { return m_output.OpenAtStart(); }
     void MakeCurrent() const { m_output.MakeCurrent(); }
     bool IsLost() const { return m_lost; }
+    bool HasOutput() const { return m_output.IsOpen() != 0; }
+    void Stroke(uint32_t soundingMs) { m_output.Stroke(soundingMs); }
     // Asked on every strike; the first to find the output gone reports it lost.
     bool StillConnected();
     // Opens a lost output again (no more than once a second) and revives every
@@ -241,6 +249,7 @@ public:
 private:
     ~COpenALDevice() override = default;
     void LoseOutput();
+    void ReviveAll();
 
     // A buffer keeps its device alive: the context must outlast every AL name in it.
     uint32_t TearDownIfUnused() {
@@ -260,6 +269,17 @@ private:
 bool COpenALDevice::StillConnected() {
     if (m_lost)
         return false;
+    if (m_output.IsOpening()) {
+        const HRESULT answer = m_output.TakeOpened();
+        if (answer == kOpenPending)
+            return true;
+        if (answer == DS_OK) {
+            ReviveAll();
+            return true;
+        }
+        LoseOutput();
+        return false;
+    }
     if (m_output.IsConnected())
         return true;
     LoseOutput();
@@ -280,9 +300,13 @@ bool COpenALDevice::Restore() {
     if (!m_output.Reopen())
         return false;
     m_lost = false;
+    ReviveAll();
+    return true;
+}
+
+void COpenALDevice::ReviveAll() {
     for (COpenALBuffer* pBuffer = m_pFirstBuffer; pBuffer != nullptr; pBuffer = pBuffer->Next())
         pBuffer->Revive();
-    return true;
 }
 
 void COpenALDevice::Link(COpenALBuffer* pBuffer) {
@@ -321,6 +345,9 @@ bool COpenALBuffer::Init() {
         m_lost = true;
         return true;
     }
+    // Made while the output still opens: filled here, named once it is there.
+    if (!m_device.HasOutput())
+        return true;
     return MakeNames();
 }
 
@@ -346,6 +373,8 @@ HRESULT COpenALBuffer::Unlock(void* pAudioPtr1, uint32_t audioBytes1, void* pAud
     m_filled = true;
     if (m_lost)
         return DSERR_BUFFERLOST;
+    if (!m_source.IsValid())
+        return DS_OK;
     m_device.MakeCurrent();
     return Upload();
 }
@@ -428,8 +457,13 @@ HRESULT COpenALBuffer::Play(uint32_t, uint32_t, uint32_t flags) {
     if (!m_attached)
         return DS_OK;
     m_device.MakeCurrent();
+    const bool looping = (flags & DSBPLAY_LOOPING) != 0;
+    const uint32_t frames =
+        m_position < m_playableBytes ? (m_playableBytes - m_position) / m_format.m_blockAlign : 0;
+    m_device.Stroke(looping ? kSoundsForever
+                            : uint32_t(uint64_t(frames) * 1000 / uint32_t(m_format.m_rate) + 1));
     const ALuint source = m_source.Get();
-    alSourcei(source, AL_LOOPING, (flags & DSBPLAY_LOOPING) != 0 ? AL_TRUE : AL_FALSE);
+    alSourcei(source, AL_LOOPING, looping ? AL_TRUE : AL_FALSE);
     // A playing source already went to the position just set. alSourcePlay would
     // take it back to the start, so it is left alone.
     if (SourceState() == AL_PLAYING)
@@ -463,7 +497,7 @@ HRESULT OpenALDirectSoundCreate(const void* pGuidDevice, IDirectSound** ppDevice
     if (pDevice == nullptr)
         return DSERR_OUTOFMEMORY;
     const HRESULT result = pDevice->Open();
-    if (result != DS_OK) {
+    if (result != DS_OK && result != kOpenPending) {
         pDevice->Release();
         return result;
     }

@@ -22,6 +22,15 @@ using PFN_MILLISECONDS = uint64_t (*)();
 void SetAlcIsConnected(PFN_ALCISCONNECTED pIsConnected);
 void SetAlcOpenDefault(PFN_ALCOPENDEFAULT pOpenDefault);
 void SetReopenClock(PFN_MILLISECONDS pNow);
+// How long the caller waits for the device to open, at start and on a reopen,
+// before it goes on without it; 0 restores the defaults. Set before the first
+// device opens.
+void SetOpenWaitMs(uint32_t milliseconds);
+// How long a device stays silent before it is paused; 0 restores the default.
+// Set before the first device opens.
+void SetSilenceBeforePauseMs(uint32_t milliseconds);
+// Whether the newest output's device is paused now (for tests).
+bool OutputPaused();
 
 // A lost device is opened again at most this often.
 inline constexpr uint64_t kReopenIntervalMs = 1000;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "AfxWin.h"
+#include "BuildInfo.h"
 #include "CommandLine.h"
+#include "DirectSound.h"
 #include "DrumApp.h"
 
 #include <QGuiApplication>
@@ -25,9 +27,11 @@ CLinuxDrumApp theApp;
 int main(int argc, char** argv) {
     if (AnswerInfoOption(argc, argv, stdout))
         return 0;
+    // Before any thread starts (the sound back end's, Qt's): it writes the environment.
+    kds::NameOpenALStream(KADENZO_NAME, KADENZO_APP_ID);
     HoldQtStartMessages(argc, argv);
-    // The id of the installed desktop entry: docks and task switchers (the
-    // Wayland app id) match the window to its entry and icon by it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kadenzo.Kadenzo"));
+    // Docks and task switchers (the Wayland app id) match the window to its
+    // desktop entry and icon by the entry's id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KADENZO_APP_ID));
     return AfxWinMain(argc, argv);
 }

@@ -6,6 +6,7 @@
 #include "DrumKit.h"
 #include "DrumSetFiles.h"
 #include "KitFakes.h"
+#include "OpenALSeams.h"
 #include "OpenALTestSupport.h"
 #include "TempFolder.h"
 #include "TestFiles.h"
@@ -27,8 +28,15 @@ kds::HRESULT CountingCreate(const void* pGuidDevice, kds::IDirectSound** ppDevic
 
 class NoSoundDevice : public ::testing::Test {
 protected:
-    NoSoundDevice() { kds::SetDirectSoundCreate(&CountingCreate); }
-    ~NoSoundDevice() override { kds::SetDirectSoundCreate(nullptr); }
+    NoSoundDevice() {
+        kds::SetDirectSoundCreate(&CountingCreate);
+        // Every attempt is answered, however busy the machine.
+        kds::SetOpenWaitMs(60000);
+    }
+    ~NoSoundDevice() override {
+        kds::SetDirectSoundCreate(nullptr);
+        kds::SetOpenWaitMs(0);
+    }
 
     CAlsoftConfig m_config{"[general]\ndrivers = kadenzo-no-such-driver\n"};
     CTempFolder m_folder;

@@ -14,6 +14,11 @@
 #             or `pulseaudio -k` leaves it) and a new one starts: a stroke while
 #             it is away is silent and harmless, and the strokes after it are
 #             heard on the new server.
+#   hang      the server hangs (stopped, as a hung server is) when the program
+#             starts: the window shows all the same, and once the server
+#             answers the strokes are heard. Then it dies, a new one starts and
+#             hangs at once: a stroke reopens the output, and Esc still ends
+#             the program at once, with the open left hanging.
 #
 # Usage: sound-server-e2e.sh KADENZO_EXECUTABLE SOURCE_DIR STRIKE_FINDER KIND SCENARIO
 #   KIND is pulse or pipewire. KADENZO_KEEP_WORK=1 keeps the work folder.
@@ -201,10 +206,73 @@ scenario_restart() {
     fail "the new stream is named '$(stream application.name)'"
 }
 
+# Stops the server's processes, or lets them go on, as a hung server that
+# answers again would.
+server_signal() {
+  local pid
+  for pid in $(_ss_pids "$sound_server_dir" '^(pulseaudio|pipewire|pipewire-pulse|wireplumber)$'); do
+    kill "-$1" "$pid"
+  done
+}
+
+milliseconds() { echo $(($(date +%s%N) / 1000000)); }
+
+scenario_hang() {
+  local started took window limit _
+  sound_server_record speakers "$work/after.wav"
+  server_signal STOP
+  mkdir -p "$work/run"
+  write_drum_set "$work/run/drums.set"
+  printf '[general]\ndrivers = pulse\n' >"$work/pulse.conf"
+  started=$(milliseconds)
+  launch_program "$work/run" "$work/pulse.conf"
+  window=$(wait_window)
+  took=$(($(milliseconds) - started))
+  echo "the window showed in $took ms while the server hung"
+  limit=$(scaled 5000)
+  ((took <= ${limit%.*})) || fail "the window took $took ms to show while the server hung"
+  xdotool windowfocus --sync "$window"
+  sleep 0.3
+  xdotool key Tab
+  sleep 0.3
+  strike 0
+  server_signal CONT
+  for _ in $(seq 100); do
+    [[ -n "$(stream index)" ]] && break
+    sleep 0.1
+  done
+  [[ -n "$(stream index)" ]] || fail "no stream once the server answered"
+  sleep 0.3
+  strike 1 2
+  sound_server_end_record "$work/after.wav"
+  expect_heard "$work/after.wav" "once the server answered" 1 2
+
+  sound_server_crash
+  sound_server_start "$kind" "$work/server"
+  server_signal STOP
+  # The first stroke finds the output gone; one a second later reopens it.
+  strike 3
+  sleep 1.2
+  strike 4 5
+  started=$(milliseconds)
+  xdotool key Escape
+  wait_program_end 0
+  took=$(($(milliseconds) - started))
+  echo "Esc ended the program in $took ms while an open hung"
+  limit=$(scaled 5000)
+  ((took <= ${limit%.*})) || fail "Esc took $took ms to end the program while the server hung"
+  server_signal CONT
+}
+
 case "$scenario" in
 strokes) scenario_strokes ;;
 moves) scenario_moves ;;
 restart) scenario_restart ;;
+hang)
+  scenario_hang
+  echo "PASS: $scenario on $kind"
+  exit 0
+  ;;
 *) fail "unknown scenario $scenario" ;;
 esac
 

@@ -8,6 +8,7 @@
 // on the new device.
 #include "DirectSound.h"
 #include "OpenALSeams.h"
+#include "OpenALTestSupport.h"
 #include "Resources.h"
 #include "SoundVoice.h"
 #include "WaveImage.h"
@@ -19,12 +20,15 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,14 +38,36 @@ namespace {
 std::string g_waveFile;
 
 // The devices opened so far are numbered; those up to g_lostThrough are gone.
-int g_opened = 0;
-int g_lostThrough = 0;
+// Devices open on the output's own thread.
+std::atomic<int> g_opened{0};
+std::atomic<int> g_lostThrough{0};
 // Attempts to open the default device since the output was lost.
-int g_openCalls = 0;
-bool g_outputAway = false;
+std::atomic<int> g_openCalls{0};
+std::atomic<bool> g_outputAway{false};
 uint64_t g_nowMs = 0;
 
+// While held, an open waits inside the server, as with one that hangs.
+std::mutex g_holdLock;
+std::condition_variable g_holdChanged;
+bool g_held = false;
+bool g_holding = false;
+// A held open fails once let go (the hung server was killed), rather than opening.
+bool g_heldOpenFails = false;
+std::atomic<int> g_heldEnded{0};
+
 ALCdevice* OpenUnlessAway() {
+    {
+        std::unique_lock<std::mutex> lock(g_holdLock);
+        const bool held = g_held;
+        g_holding = held;
+        g_holdChanged.notify_all();
+        g_holdChanged.wait(lock, [] { return !g_held; });
+        g_holding = false;
+        if (held && g_heldOpenFails) {
+            ++g_heldEnded;
+            return nullptr;
+        }
+    }
     ++g_openCalls;
     if (g_outputAway)
         return nullptr;
@@ -62,12 +88,30 @@ uint64_t TestClock() {
 
 // The output goes away and stays away until Return().
 void LoseOutput() {
-    g_lostThrough = g_opened;
+    g_lostThrough = g_opened.load();
     g_outputAway = true;
     g_openCalls = 0;
 }
 void ReturnOutput() {
     g_outputAway = false;
+}
+
+void HoldOpens() {
+    std::lock_guard<std::mutex> lock(g_holdLock);
+    g_held = true;
+}
+// Whether an open is held now, after waiting for one for a while.
+bool AnOpenIsHeld() {
+    std::unique_lock<std::mutex> lock(g_holdLock);
+    return g_holdChanged.wait_for(lock, std::chrono::seconds(30), [] { return g_holding; });
+}
+void ReleaseOpens(bool fail = false) {
+    {
+        std::lock_guard<std::mutex> lock(g_holdLock);
+        g_held = false;
+        g_heldOpenFails = fail;
+    }
+    g_holdChanged.notify_all();
 }
 
 void Sleep(int ms) {
@@ -158,11 +202,17 @@ class OpenALLostDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::remove(g_waveFile.c_str());
-        g_lostThrough = g_opened;
+        g_lostThrough = g_opened.load();
         g_outputAway = false;
         g_nowMs = 100000;
+        // Every open is answered before the caller goes on, however busy the
+        // machine, unless a test says otherwise.
+        kds::SetOpenWaitMs(60000);
+        kds::SetSilenceBeforePauseMs(0);
     }
     void TearDown() override {
+        // A test that failed halfway lets go of the open it held.
+        ReleaseOpens();
         EXPECT_EQ(0, CSoundVoice::IsDeviceOpen()) << "every test releases its voices";
         EXPECT_EQ(nullptr, alcGetCurrentContext()) << "no context outlives the device";
     }
@@ -175,9 +225,9 @@ TEST_F(OpenALLostDeviceTest, NextStrikeReopensTheOutputAndIsHeard) {
         LoseOutput();
         ReturnOutput();
         Strike(voice);
-        EXPECT_EQ(1, g_openCalls) << "the strike opened the output again, once";
+        EXPECT_EQ(1, g_openCalls.load()) << "the strike opened the output again, once";
         Strike(voice);
-        EXPECT_EQ(1, g_openCalls) << "the output stays open";
+        EXPECT_EQ(1, g_openCalls.load()) << "the output stays open";
         EXPECT_EQ(AL_NO_ERROR, alGetError());
     }
     EXPECT_TRUE(HeardInOrder({302, 302}));
@@ -200,16 +250,16 @@ TEST_F(OpenALLostDeviceTest, StrikesWhileAwayAreSilentAndRetryAtMostOncePerSecon
         for (const SStep& step : steps) {
             g_nowMs = 100000 + step.m_atMs;
             voices[step.m_atMs % 2].Play(0, 0);
-            EXPECT_EQ(step.m_openCalls, g_openCalls) << "strike at " << step.m_atMs << " ms";
+            EXPECT_EQ(step.m_openCalls, g_openCalls.load()) << "strike at " << step.m_atMs << " ms";
             EXPECT_EQ(nullptr, alcGetCurrentContext()) << "no output while it is away";
         }
         ReturnOutput();
         g_nowMs += 999;
         Strike(voices[0]);
-        EXPECT_EQ(3, g_openCalls) << "still within the second";
+        EXPECT_EQ(3, g_openCalls.load()) << "still within the second";
         g_nowMs += 1;
         Strike(voices[1]);
-        EXPECT_EQ(4, g_openCalls);
+        EXPECT_EQ(4, g_openCalls.load());
         Strike(voices[0]);
         EXPECT_EQ(AL_NO_ERROR, alGetError());
     }
@@ -303,6 +353,84 @@ TEST_F(OpenALLostDeviceTest, VoicesReleasedWhileAwayLeaveNothingBehind) {
         Strike(voice);
     }
     EXPECT_TRUE(HeardInOrder({310}));
+}
+
+// A server that hangs at start: the voices are made at once, their strikes
+// stay silent while the open hangs, and the first strike after it answers is
+// heard. Nothing here waits for the open to end.
+TEST_F(OpenALLostDeviceTest, StartWhileTheServerHangsGoesOnSilentlyAndPlaysOnceItAnswers) {
+    kds::SetOpenWaitMs(100);
+    {
+        HoldOpens();
+        CSoundVoice voice;
+        ASSERT_EQ(1, Create(voice, 302)) << "filled while the device still opens";
+        ASSERT_TRUE(AnOpenIsHeld()) << "the voice was made while the open hung";
+        EXPECT_EQ(1, CSoundVoice::IsDeviceOpen());
+        voice.Play(0, 0);
+        EXPECT_TRUE(AnOpenIsHeld()) << "the strike did not wait for the open";
+        EXPECT_EQ(nullptr, alcGetCurrentContext());
+        ReleaseOpens();
+        // Strikes stay silent until one finds the device open, and plays.
+        for (int i = 0; i < 3000 && alcGetCurrentContext() == nullptr; ++i) {
+            Sleep(10);
+            voice.Play(0, 0);
+        }
+        Sleep(400);
+        EXPECT_EQ(AL_NO_ERROR, alGetError());
+    }
+    EXPECT_TRUE(HeardInOrder({302}));
+}
+
+// The server hangs after a restart: the strike that reopens the output does
+// not wait for it, nor do the voices' release at exit; a new device opens
+// once the server answers.
+TEST_F(OpenALLostDeviceTest, ReopenThatHangsHoldsNoStrikeAndIsLeftBehindAtExit) {
+    {
+        CSoundVoice voice;
+        ASSERT_EQ(1, Create(voice, 302));
+        kds::SetOpenWaitMs(100);
+        LoseOutput();
+        ReturnOutput();
+        HoldOpens();
+        voice.Play(0, 0);
+        ASSERT_TRUE(AnOpenIsHeld()) << "the strike asked for the output again";
+        g_nowMs += 10 * kds::kReopenIntervalMs;
+        voice.Play(0, 0);
+        EXPECT_TRUE(AnOpenIsHeld()) << "the strikes went on while the open hung";
+    }
+    EXPECT_TRUE(AnOpenIsHeld()) << "the voices went without waiting for the open";
+    // The hung server is killed: its open fails, and the next device is a new one.
+    ReleaseOpens(true);
+    for (int i = 0; i < 3000 && g_heldEnded == 0; ++i)
+        Sleep(10);
+    kds::SetOpenWaitMs(60000);
+    {
+        CSoundVoice voice;
+        ASSERT_EQ(1, Create(voice, 310));
+        Strike(voice);
+    }
+    EXPECT_TRUE(HeardInOrder({310}));
+}
+
+// After a long silence the device pauses; a strike then wakes it and is
+// played through to its end, never dropped. (The writer cannot show it: it
+// rewrites its header when paused.)
+TEST_F(OpenALLostDeviceTest, StrikeAfterTheDevicePausedIsPlayedThrough) {
+    kds::SetSilenceBeforePauseMs(200);
+    {
+        CSoundVoice voice;
+        ASSERT_EQ(1, Create(voice, 310));
+        Strike(voice);
+        for (int i = 0; i < 3000 && !kds::OutputPaused(); ++i)
+            Sleep(10);
+        ASSERT_TRUE(kds::OutputPaused()) << "paused after the silence";
+        voice.Play(0, 0);
+        EXPECT_EQ(1, PlayingSources()) << "the strike started its source";
+        for (int i = 0; i < 3000 && PlayingSources() != 0; ++i)
+            Sleep(10);
+        EXPECT_EQ(0, PlayingSources()) << "the device woke and played it to its end";
+        EXPECT_EQ(AL_NO_ERROR, alGetError());
+    }
 }
 
 } // namespace

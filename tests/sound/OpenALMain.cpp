@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Writes this program's OpenAL Soft configuration before the first OpenAL call,
 // then runs the tests; or, run again as a probe, opens the device once.
+#include "OpenALSeams.h"
 #include "WaveWriterOutput.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 #include <string>
 
 int main(int argc, char** argv) {
+    // The writer opens at once; only a very busy machine could make it late.
+    kds::SetOpenWaitMs(60000);
     if (argc == 3 && std::strcmp(argv[1], "--open-probe") == 0)
         return OpenProbe(argv[2]);
 

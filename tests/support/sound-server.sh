@@ -186,7 +186,13 @@ sound_server_start() {
       _ss_die "no null sink"
   fi
   _ss_wait_sink speakers
-  pactl set-default-sink speakers
+  # PipeWire refuses it ("Not supported") until WirePlumber has made its
+  # default-device record, which may come after the sink.
+  local tries=$((${SOUND_SERVER_WAIT:-20} * 10))
+  until pactl set-default-sink speakers 2>/dev/null; do
+    ((--tries > 0)) || _ss_die "the default sink could not be set"
+    sleep 0.1
+  done
 }
 
 sound_server_add_sink() {
