@@ -2,7 +2,7 @@
 // Sets the figures of scripts/bench.sh side by side: for each setting, the
 // median over the runs of every figure, the figures derived from them, and the
 // load average the runs started under; printed as a table to read and as
-// Markdown ready to paste into README.md and docs/performance.md.
+// Markdown ready to paste into docs/performance.md (its summary and its figures).
 //
 // Usage: bench_table DIR [ABOUT]
 // Reads DIR/SETTING.SOURCE.fig and DIR/SETTING.SOURCE.N.fig ("name value" lines,
@@ -279,7 +279,7 @@ int main(int argc, char** argv) {
                 "figure started.\n\n");
     table.PrintText();
 
-    std::printf("\n---- ready to paste: README.md, Performance ----\n\n");
+    std::printf("\n---- ready to paste: docs/performance.md, Summary ----\n\n");
     std::printf("Measured %s on %s (%s), with the `alsoft.conf` that ships beside the "
                 "program; medians, and the 1-minute load average the runs started under:\n\n",
                 date, machine.c_str(), about.c_str());

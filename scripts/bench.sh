@@ -11,8 +11,8 @@
 # taken twice, side by side: with the alsoft.conf that ships beside the program,
 # and with OpenAL Soft's own defaults (copies of the programs in a folder
 # without it). Every figure comes with the machine and the load average its
-# runs started under; the end of the output is ready to paste into README.md
-# and docs/performance.md.
+# runs started under; the end of the output is ready to paste into
+# docs/performance.md (its summary and its figures).
 #
 #   scripts/bench.sh      KADENZO_BENCH_ROUNDS (3) runs of stroke_bench and
 #                         wave_probe per setting,
