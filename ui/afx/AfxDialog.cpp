@@ -46,6 +46,19 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return CWnd::DefWindowProc(message, wParam, lParam);
 }
 
+void CDialog::OnHelpKey(int fromId) {
+    for (int i = 0; m_pTemplate && fromId != 0 && i < m_pTemplate->m_itemCount; ++i) {
+        const SDialogItem& item = m_pTemplate->m_pItems[i];
+        if (item.m_id == fromId && item.m_kind == EControlKind::ListView &&
+            (item.m_style & LVS_TYPEMASK) != LVS_REPORT)
+            return;
+    }
+    if (!OnCmdMsg(ID_HELP, 0)) {
+        if (CWinApp* pApp = AfxGetApp())
+            pApp->OnCmdMsg(ID_HELP, 0);
+    }
+}
+
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
     CDialog* pDialog = pDX->m_pDlgWnd;
     HWND hWnd = nullptr;

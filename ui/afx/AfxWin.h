@@ -255,6 +255,12 @@ public:
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // F1, pressed in the control with that id (0: in the window itself). A
+    // list view that is no report (a key box) hears every key as a key to
+    // report, F1 included; anywhere else F1 is the dialog's help command, and
+    // without a handler of its own the application's.
+    void OnHelpKey(int fromId);
+
     // Ends every dialog that is open, the topmost first, each as with Cancel.
     static void CancelAllModal();
     // The topmost dialog in a modal run, or null.

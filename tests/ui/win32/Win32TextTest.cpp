@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr size_t kMostShown = 300;
+constexpr size_t kMostShown = kAfxMaxShownText;
 
 // Every byte from the blank up, "é" (0xE9 in code page 1252) among them.
 std::string HighAndLowBytes() {
@@ -175,11 +175,15 @@ TEST_P(LongName, ShowsCutAndReadsBackWhole) {
 INSTANTIATE_TEST_SUITE_P(
     Names, LongName,
     testing::Values(SLongName{"TenMegabytes", std::string(10'000'000, 'x') + "end", kMostShown},
-                    SLongName{"AccentedLetters", std::string(400, '\xE9') + "!", kMostShown},
+                    SLongName{"AccentedLetters", std::string(600, '\xE9') + "!", kMostShown},
                     SLongName{"NulInside", std::string("Kick\0Snare", 10), 4}),
     [](const testing::TestParamInfo<SLongName>& info) { return std::string(info.param.m_name); });
 
-TEST(EditedLongName, IsTakenAsTyped) {
+// Typed at the end of the part shown, then perhaps taken back again.
+class EditedLongName : public testing::TestWithParam<bool> {};
+
+TEST_P(EditedLongName, IsTakenAsTypedUnlessRestored) {
+    const bool takenBack = GetParam();
     const std::string text(1000, 'y');
     CProbeDlg name(IDD_SOUNDNAME);
     name.m_name = text;
@@ -187,15 +191,22 @@ TEST(EditedLongName, IsTakenAsTyped) {
                         HWND hEdit = name.Item(IDC_SOUND_NAME);
                         SendMessageA(hEdit, EM_SETSEL, kMostShown, kMostShown);
                         PostMessageA(hEdit, WM_CHAR, 'z', 1);
+                        if (takenBack)
+                            PostMessageA(hEdit, WM_CHAR, VK_BACK, 1);
                         return true;
                     },
-                    [&] { return GetWindowTextLengthA(name.Item(IDC_SOUND_NAME)) > 300; },
+                    [&] {
+                        const int length = GetWindowTextLengthA(name.Item(IDC_SOUND_NAME));
+                        return static_cast<size_t>(length) == kMostShown + (takenBack ? 0 : 1);
+                    },
                     [&] {
                         SendMessageA(name.Item(IDOK), BM_CLICK, 0, 0);
                         return true;
                     }};
     EXPECT_EQ(name.DoModal(), IDOK);
-    EXPECT_EQ(name.m_name, std::string(kMostShown, 'y') + "z");
+    EXPECT_EQ(name.m_name, takenBack ? text : std::string(kMostShown, 'y') + "z");
 }
+
+INSTANTIATE_TEST_SUITE_P(Edits, EditedLongName, testing::Bool());
 
 } // namespace

@@ -191,13 +191,6 @@ void CDialogWindow::TrackSystemMenu(const QPoint& globalPos) {
         m_pDialog->SendMessage(WM_SYSCOMMAND, pChosen->data().toUInt(), 0);
 }
 
-void CDialogWindow::ShowHelp() {
-    if (!m_pDialog->OnCmdMsg(ID_HELP, 0)) {
-        if (CWinApp* pApp = AfxGetApp())
-            pApp->OnCmdMsg(ID_HELP, 0);
-    }
-}
-
 bool CDialogWindow::event(QEvent* event) {
     // Tab moves along the tab stops also with Ctrl held, as in a Windows dialog.
     if (event->type() == QEvent::KeyPress) {
@@ -262,8 +255,10 @@ void CDialogWindow::keyPressEvent(QKeyEvent* event) {
         m_pDialog->SendMessage(WM_KEYDOWN, AfxVirtualKey(*event), lParam);
         return;
     }
-    if (key == Qt::Key_F1)
-        ShowHelp();
+    if (key == Qt::Key_F1) {
+        const auto* pControl = dynamic_cast<const IAfxControl*>(pFocus);
+        m_pDialog->OnHelpKey(pControl && isAncestorOf(pFocus) ? pControl->ControlId() : 0);
+    }
 }
 
 void CDialogWindow::closeEvent(QCloseEvent* event) {

@@ -34,7 +34,6 @@ public:
     void TrackSystemMenu(const QPoint& globalPos);
     // Whether a paint message is being handled, and the widget to paint.
     bool IsPainting() const { return m_painting; }
-    void ShowHelp();
     // Dialog units to pixels: the horizontal unit in quarter pixels, as widened
     // for the font actually used; the vertical one as Windows has it.
     int DialogToPixelsX(int units) const;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "AfxText.h"
 
+#include "AfxWholeText.h"
+
 #include <cstring>
 
 namespace {
@@ -117,6 +119,18 @@ std::string AfxBytesFromText(const QString& text) {
             AppendUtf8(out, code);
     }
     return out;
+}
+
+size_t AfxCharacterStart(const std::string& text, size_t at) {
+    // A UTF-8 character has at most three bytes after its first.
+    const auto continues = [&text](size_t i) {
+        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    };
+    size_t start = at;
+    for (int back = 0; back < 3 && start > 0 && continues(start); ++back)
+        --start;
+    // No character starts there: the bytes are no UTF-8, and any cut will do.
+    return continues(start) ? at : start;
 }
 
 QString AfxLabelTextFromTemplate(const char* text) {

@@ -57,10 +57,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_KEYDOWN:
         if (wParam == VK_F1) {
-            if (!OnCmdMsg(ID_HELP, 0)) {
-                if (CWinApp* pApp = AfxGetApp())
-                    pApp->OnCmdMsg(ID_HELP, 0);
-            }
+            if (auto* pDialog = dynamic_cast<CDialog*>(this))
+                pDialog->OnHelpKey(0);
         }
         return 0;
     default:

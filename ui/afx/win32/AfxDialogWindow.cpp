@@ -120,10 +120,15 @@ LRESULT CDialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         if (lParam && reinterpret_cast<const NMHDR*>(lParam)->code == LVN_KEYDOWN)
             return DispatchKeyDown(wParam, lParam);
         break;
-    case WM_HELP:
+    case WM_HELP: {
         // F1, passed up from the control with the focus.
-        ShowHelp();
+        const auto* pInfo = reinterpret_cast<const HELPINFO*>(lParam);
+        const HWND hFrom = (pInfo && pInfo->iContextType == HELPINFO_WINDOW)
+                               ? static_cast<HWND>(pInfo->hItemHandle)
+                               : nullptr;
+        m_pDialog->OnHelpKey(hFrom && hFrom != m_hWnd ? GetDlgCtrlID(hFrom) : 0);
         return TRUE;
+    }
     case WM_CLOSE:
         // Closed from outside while dialogs are open above it (the console's
         // Ctrl+C, a task manager): every open dialog ends as with Cancel.
@@ -151,14 +156,7 @@ LRESULT CDialogWindow::DispatchKeyDown(WPARAM wParam, LPARAM lParam) {
     return m_pDialog->SendMessage(WM_NOTIFY, wParam, reinterpret_cast<LPARAM>(&keyDown));
 }
 
-void CDialogWindow::ShowHelp() {
-    if (!m_pDialog->OnCmdMsg(ID_HELP, 0)) {
-        if (CWinApp* pApp = AfxGetApp())
-            pApp->OnCmdMsg(ID_HELP, 0);
-    }
-}
-
-const std::string* CDialogWindow::KeptText(HWND hControl) const {
+const CAfxEditText* CDialogWindow::KeptText(HWND hControl) const {
     for (const SKeptText& kept : m_keptTexts) {
         if (kept.m_hWnd == hControl)
             return &kept.m_text;
@@ -166,20 +164,24 @@ const std::string* CDialogWindow::KeptText(HWND hControl) const {
     return nullptr;
 }
 
-void CDialogWindow::KeepText(HWND hControl, const std::string& text, bool cut) {
+std::string CDialogWindow::KeepText(HWND hControl, const std::string& text) {
+    CAfxEditText edit;
+    std::string shown = edit.Show(text);
+    const bool cut = shown.size() != text.size();
     for (size_t i = 0; i < m_keptTexts.size(); ++i) {
         if (m_keptTexts[i].m_hWnd != hControl)
             continue;
         if (cut) {
-            m_keptTexts[i].m_text = text;
+            m_keptTexts[i].m_text = std::move(edit);
         } else {
             m_keptTexts[i] = std::move(m_keptTexts.back());
             m_keptTexts.pop_back();
         }
-        return;
+        return shown;
     }
     if (cut)
-        m_keptTexts.push_back(SKeptText{hControl, text});
+        m_keptTexts.push_back(SKeptText{hControl, std::move(edit)});
+    return shown;
 }
 
 SItemTexts* CDialogWindow::NewItemTexts() {

@@ -108,9 +108,8 @@ std::string CListCtrl::GetItemText(int item, int subItem) const {
         if (subItem < SItemTexts::kMaxColumns && (pTexts->m_present & (1u << subItem)))
             return pTexts->m_columns[subItem];
     }
-    // Shown texts are short: the cap's room is enough, with space for a
-    // double-byte character at the end.
-    char buffer[kAfxMaxShownChars * 2 + 2] = {};
+    // Shown texts are short: the cap's room is enough.
+    char buffer[kAfxMaxShownText + 1] = {};
     LVITEMA row = {};
     row.iSubItem = subItem;
     row.pszText = buffer;

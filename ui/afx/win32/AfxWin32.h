@@ -15,16 +15,6 @@
 #include <string>
 #include <vector>
 
-// Controls show at most this many characters of a text (a drum sound's name
-// can be megabytes long, and a list or edit box laying out such a text keeps
-// the window busy for seconds). What the program reads back is the whole text.
-inline constexpr size_t kAfxMaxShownChars = 300;
-
-// The bytes of text a control shows: up to the first NUL, at most
-// kAfxMaxShownChars characters of the system's code page (a double-byte
-// character is never cut in half).
-size_t AfxShownLength(const std::string& text);
-
 // The whole texts of a list row whose shown texts were cut, one per column.
 struct SItemTexts {
     static constexpr int kMaxColumns = 8;
@@ -52,10 +42,11 @@ public:
     // The dialog window's default processing: the dialog manager's own.
     LRESULT CallDefault(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // The whole text of a static text or edit box whose text shows cut; null
-    // when the control shows all of it.
-    const std::string* KeptText(HWND hControl) const;
-    void KeepText(HWND hControl, const std::string& text, bool cut);
+    // The whole text behind a static text or edit box whose text shows cut;
+    // null when the control shows all of it.
+    const CAfxEditText* KeptText(HWND hControl) const;
+    // The part of text the control is to show; keeps the whole when it is cut.
+    std::string KeepText(HWND hControl, const std::string& text);
 
     SItemTexts* NewItemTexts();
     void ReleaseItemTexts(SItemTexts* pTexts);
@@ -75,7 +66,7 @@ private:
     };
     struct SKeptText {
         HWND m_hWnd;
-        std::string m_text;
+        CAfxEditText m_text;
     };
 
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -86,7 +77,6 @@ private:
     void Centre();
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DispatchKeyDown(WPARAM wParam, LPARAM lParam);
-    void ShowHelp();
 
     CDialog* m_pDialog;
     HWND m_hWnd = nullptr;
