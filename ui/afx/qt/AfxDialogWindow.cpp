@@ -7,6 +7,7 @@
 #include "AfxKeyEvents.h"
 #include "AfxListBox.h"
 #include "AfxListView.h"
+#include "AfxQt.h"
 #include "AfxSimpleControls.h"
 #include "AfxText.h"
 
@@ -173,6 +174,10 @@ QWidget* CDialogWindow::Control(int id) const {
         }
     }
     return nullptr;
+}
+
+void CDialog::GetDlgItem(int id, HWND* phWnd) const {
+    *phWnd = m_pWindow ? AfxHandleFromWidget(m_pWindow->Control(id)) : nullptr;
 }
 
 QWidget* CDialogWindow::FirstTabStop() const {

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "AfxText.h"
 
-#include "AfxWholeText.h"
+#include "AfxBackEnd.h"
+#include "AfxControl.h"
+#include "AfxQt.h"
+
+#include <QWidget>
 
 #include <cstring>
 
@@ -144,4 +148,19 @@ QString AfxLabelTextFromTemplate(const char* text) {
         shown += *p;
     }
     return AfxTextFromBytes(shown);
+}
+
+void AfxSetControlText(HWND hControl, const std::string& text) {
+    QWidget* pWidget = AfxWidgetFromHandle(hControl);
+    if (auto* pControl = dynamic_cast<IAfxControl*>(pWidget))
+        pControl->SetTextBytes(text);
+    else if (pWidget)
+        pWidget->setWindowTitle(AfxTextFromBytes(text));
+}
+
+std::string AfxGetControlText(HWND hControl) {
+    QWidget* pWidget = AfxWidgetFromHandle(hControl);
+    if (auto* pControl = dynamic_cast<IAfxControl*>(pWidget))
+        return pControl->TextBytes();
+    return pWidget ? AfxBytesFromText(pWidget->windowTitle()) : std::string();
 }

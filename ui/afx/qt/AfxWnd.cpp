@@ -105,25 +105,6 @@ void CWnd::GetClientRect(CRect* pRect) const {
     }
 }
 
-void CWnd::SetWindowText(const std::string& text) {
-    QWidget* pWidget = AfxGetWidget(*this);
-    if (!pWidget)
-        return;
-    if (auto* pControl = dynamic_cast<IAfxControl*>(pWidget))
-        pControl->SetTextBytes(text);
-    else
-        pWidget->setWindowTitle(AfxTextFromBytes(text));
-}
-
-std::string CWnd::GetWindowText() const {
-    QWidget* pWidget = AfxGetWidget(*this);
-    if (!pWidget)
-        return std::string();
-    if (auto* pControl = dynamic_cast<IAfxControl*>(pWidget))
-        return pControl->TextBytes();
-    return AfxBytesFromText(pWidget->windowTitle());
-}
-
 void CWnd::SetFocus() {
     if (QWidget* pWidget = AfxGetWidget(*this))
         pWidget->setFocus(Qt::OtherFocusReason);

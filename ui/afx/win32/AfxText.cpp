@@ -45,17 +45,3 @@ std::string AfxGetControlText(HWND hControl) {
     }
     return ShownText(hControl);
 }
-
-void CWnd::SetWindowText(const std::string& text) {
-    if (m_hWnd)
-        AfxSetControlText(m_hWnd, text);
-}
-
-std::string CWnd::GetWindowText() const {
-    return m_hWnd ? AfxGetControlText(m_hWnd) : std::string();
-}
-
-void CEdit::SetSel(int start, int end) {
-    if (m_hWnd)
-        ::SendMessageA(m_hWnd, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
-}

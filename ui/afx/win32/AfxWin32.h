@@ -4,23 +4,14 @@
 // CDialogWindow is what the layer keeps for that run: the window procedure
 // that sends the dialog's messages through its message map, the flags of the
 // key messages its list views received, and the whole texts of what its
-// controls show cut. Texts cross as bytes in the system's code page through
-// the ANSI functions. Internal to the implementation.
+// static texts and edit boxes show cut. Texts cross as bytes in the system's
+// code page through the ANSI functions. Internal to the implementation.
 #pragma once
 
-#include "AfxWin.h"
+#include "AfxBackEnd.h"
 
-#include <cstddef>
-#include <memory>
 #include <string>
 #include <vector>
-
-// The whole texts of a list row whose shown texts were cut, one per column.
-struct SItemTexts {
-    static constexpr int kMaxColumns = 8;
-    std::string m_columns[kMaxColumns];
-    unsigned m_present = 0; // bit n: column n is kept here
-};
 
 class CDialogWindow {
 public:
@@ -29,9 +20,9 @@ public:
     CDialogWindow(const CDialogWindow&) = delete;
     CDialogWindow& operator=(const CDialogWindow&) = delete;
 
-    // Runs the dialog manager's modal loop over the template; returns what
-    // DialogBoxParamA returned.
-    INT_PTR Run(HWND hOwner);
+    // The modal run of a dialog, owned by pOwner's window (none when null):
+    // the dialog manager's modal loop over the template.
+    static void RunModal(CDialog& dialog, CWnd* pOwner);
     HWND Handle() const { return m_hWnd; }
 
     // The run of a dialog window, or of the dialog a control belongs to; null
@@ -47,9 +38,6 @@ public:
     const CAfxEditText* KeptText(HWND hControl) const;
     // The part of text the control is to show; keeps the whole when it is cut.
     std::string KeepText(HWND hControl, const std::string& text);
-
-    SItemTexts* NewItemTexts();
-    void ReleaseItemTexts(SItemTexts* pTexts);
 
     // Puts the flags word of the key message a list view received into its
     // key-down notification.
@@ -74,6 +62,7 @@ private:
     BOOL Initialise(HWND hWnd);
     // Takes the dialog window's messages, and the key messages of its list views.
     void Subclass(HWND hWnd);
+    void WatchListViewKeys();
     void Centre();
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DispatchKeyDown(WPARAM wParam, LPARAM lParam);
@@ -85,17 +74,18 @@ private:
     std::vector<WORD> m_memoryTemplate;
     SKeyRecord m_keys[kMaxListViews];
     std::vector<SKeptText> m_keptTexts;
-    std::vector<std::unique_ptr<SItemTexts>> m_itemTexts;
 };
 
 // A dialog template in memory, as the resource compiler would have stored it
 // (DLGTEMPLATEEX), for dialogs made from templates the caller keeps.
 std::vector<WORD> AfxBuildDialogTemplate(const SDialogTemplate& dialogTemplate);
 
-// A control's text as the program's bytes, and back; the display cap and the
-// whole text kept for what shows cut.
-void AfxSetControlText(HWND hControl, const std::string& text);
-std::string AfxGetControlText(HWND hControl);
+// The window of the run beneath all others, for the console's events, which
+// arrive on a thread of their own: set by the run that has none beneath it,
+// cleared when that window goes.
+void AfxSetBottomWindow(HWND hWnd);
+void AfxForgetBottomWindow(HWND hWnd);
+
 // Text of any length through a Get...TextA call that takes a buffer size and
 // returns the length copied.
 template <typename FGetText> std::string AfxReadText(int length, FGetText getText) {
