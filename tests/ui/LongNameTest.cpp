@@ -21,7 +21,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <ostream>
 
 namespace {
 
@@ -150,67 +149,6 @@ TEST_F(LongName, StoringEveryEntryUnchangedLeavesTheFileAsItWas) {
     m_dlg.reset();
     EXPECT_TRUE(ReadBytes("drums.set") == m_written) << "the run changed a name";
 }
-
-// The sound name dialog opened on a long name, and left with OK.
-struct SEditCase {
-    const char* m_label;
-    // Keys pressed in the edit box; none: the user leaves it as it opened.
-    std::function<void()> m_edit;
-    // The name returned, from the name given and the part the box showed.
-    std::function<std::string(const std::string& name, const std::string& shown)> m_expected;
-};
-
-void PrintTo(const SEditCase& editCase, std::ostream* pOut) {
-    *pOut << editCase.m_label;
-}
-
-class LongNameEdit : public testing::TestWithParam<SEditCase> {};
-
-TEST_P(LongNameEdit, OkReturnsTheWholeNameUnlessItWasEdited) {
-    const SEditCase& editCase = GetParam();
-    CSoundNameDlg dlg;
-    dlg.m_name = kLongKick;
-    std::string shown;
-    const INT_PTR result = RunModal(dlg, [&] {
-        QLineEdit* pEdit = NameEdit(dlg);
-        ExpectShownCut(pEdit->text(), kLongKick);
-        shown = pEdit->text().toStdString();
-        if (editCase.m_edit) {
-            Click(pEdit, pEdit->rect().center());
-            editCase.m_edit();
-        }
-        ClickButton(dlg, IDOK);
-    });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_TRUE(dlg.m_name == editCase.m_expected(kLongKick, shown))
-        << dlg.m_name.size() << " bytes returned";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Edits, LongNameEdit,
-    testing::Values(
-        SEditCase{"Untouched", nullptr,
-                  [](const std::string& name, const std::string&) { return name; }},
-        SEditCase{"TypedAtTheEnd",
-                  [] {
-                      PressKey(Qt::Key_End, kKeyEnd);
-                      PressKey(Qt::Key_unknown, 0, Qt::NoModifier, QStringLiteral("!"));
-                  },
-                  [](const std::string&, const std::string& shown) { return shown + "!"; }},
-        SEditCase{"TypedAndTakenBack",
-                  [] {
-                      PressKey(Qt::Key_End, kKeyEnd);
-                      PressKey(Qt::Key_unknown, 0, Qt::NoModifier, QStringLiteral("!"));
-                      PressKey(Qt::Key_Backspace, 14);
-                  },
-                  [](const std::string& name, const std::string&) { return name; }},
-        SEditCase{"Replaced",
-                  [] {
-                      PressKey(Qt::Key_A, kKeyA, Qt::ControlModifier);
-                      PressKey(Qt::Key_unknown, 0, Qt::NoModifier, QStringLiteral("Snare"));
-                  },
-                  [](const std::string&, const std::string&) { return std::string("Snare"); }}),
-    [](const testing::TestParamInfo<SEditCase>& info) { return info.param.m_label; });
 
 TEST_F(LongName, RenameLeftUntouchedKeepsTheWholeNameInTheListAndTheKit) {
     RunDrumPad([&] {

@@ -89,53 +89,6 @@ TEST(DialogKeys, TabEnterAndEscapeNeverReachTheDrumBox) {
     EXPECT_EQ(dlg.Count(WM_NOTIFY, LVN_KEYDOWN, IDC_DRUM_BOX), 0);
 }
 
-struct SHelpCase {
-    const char* m_label;
-    int m_focus;
-    int m_helpCount;
-};
-
-class HelpKey : public testing::TestWithParam<SHelpCase> {};
-
-// The drum box hears F1 as a drum key; anywhere else it is a help request.
-TEST_P(HelpKey, IsTheHelpCommandOutsideTheDrumBox) {
-    CProbeDlg dlg(IDD_DRUMPAD);
-    int ticks = 0;
-    dlg.m_steps = {[&] {
-                       // Windows makes F1 a help request when it takes the key
-                       // from the keyboard, not from a posted key message.
-                       SetForegroundWindow(dlg.m_hWnd);
-                       SetFocus(dlg.Item(GetParam().m_focus));
-                       INPUT keys[2] = {};
-                       for (INPUT& key : keys) {
-                           key.type = INPUT_KEYBOARD;
-                           key.ki.wVk = VK_F1;
-                           key.ki.wScan = 0x3B;
-                       }
-                       keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-                       SendInput(2, keys, sizeof keys[0]);
-                       return true;
-                   },
-                   [&] { return dlg.Count(WM_NOTIFY, LVN_KEYDOWN, GetParam().m_focus) == 1; },
-                   [&] {
-                       // Two more ticks: a help request would have come by now.
-                       return ++ticks == 3;
-                   },
-                   [&] {
-                       dlg.EndDialog(IDCANCEL);
-                       return true;
-                   }};
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(dlg.m_helpCount, GetParam().m_helpCount);
-}
-
-INSTANTIATE_TEST_SUITE_P(Controls, HelpKey,
-                         testing::Values(SHelpCase{"DrumBox", IDC_DRUM_BOX, 0},
-                                         SHelpCase{"KeyList", IDC_KEY_LIST, 1}),
-                         [](const testing::TestParamInfo<SHelpCase>& info) {
-                             return std::string(info.param.m_label);
-                         });
-
 TEST(DialogKeys, EscapeEndsTheRunWithCancelWithoutAKeyDown) {
     CProbeDlg dlg(IDD_KEYDEF);
     dlg.m_steps = {[&] {

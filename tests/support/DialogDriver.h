@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+// Driving the layer's dialogs the same way over either toolkit, for the tests
+// that run on both: a modal run with a script inside it, keys struck on the
+// keyboard, text typed, a button pushed, and what a control shows. Each back
+// end implements it once (QtDialogDriver.cpp, Win32DialogDriver.cpp).
+#pragma once
+
+#include "AfxWin.h"
+
+#include <functional>
+#include <string>
+
+// Runs the dialog modally; the script runs inside the dialog's own loop once
+// its window is shown and active. A run the script leaves open fails the test
+// and is cancelled after guardMs.
+INT_PTR DriveModal(CDialog& dialog, const std::function<void()>& script, int guardMs = 20000);
+
+// Gives the control the keyboard focus.
+void FocusControl(const CDialog& dialog, int id);
+// A key pressed and released on the keyboard, into the control with the focus:
+// its virtual key, and its set-1 scan code with KF_EXTENDED where it has it.
+void StrikeKey(UINT virtualKey, UINT scanFlags);
+// Characters typed into the control with the focus.
+void TypeText(const std::string& text);
+void PushButton(const CDialog& dialog, int id);
+
+// What the user sees, as the program's bytes: the text of a static text or
+// edit box; a row's text in a list box (column 0) or a cell of a list view.
+std::string ShownText(const CDialog& dialog, int id);
+std::string ShownCell(const CDialog& dialog, int id, int row, int column = 0);

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: MIT
+// The dialog driver over the Qt back end, through the offscreen helpers.
+#include "DialogDriver.h"
+
+#include "AfxKeys.h"
+#include "AfxText.h"
+#include "UiTestSupport.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTreeWidget>
+
+namespace {
+
+int QtKeyOf(UINT virtualKey) {
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9'))
+        return static_cast<int>(virtualKey);
+    if (virtualKey >= VK_F1 && virtualKey <= VK_F1 + 23)
+        return Qt::Key_F1 + static_cast<int>(virtualKey - VK_F1);
+    switch (virtualKey) {
+    case VK_BACK:
+        return Qt::Key_Backspace;
+    case VK_RETURN:
+        return Qt::Key_Return;
+    case VK_ESCAPE:
+        return Qt::Key_Escape;
+    case VK_SPACE:
+        return Qt::Key_Space;
+    default:
+        return Qt::Key_unknown;
+    }
+}
+
+// The kernel's key code that X11 reports for a key of that scan code.
+unsigned KernelCodeOf(UINT scanFlags) {
+    for (unsigned code = 1; code < 256; ++code) {
+        if (AfxScanFlagsFromKernelKeyCode(code) == scanFlags)
+            return code;
+    }
+    return 0;
+}
+
+} // namespace
+
+INT_PTR DriveModal(CDialog& dialog, const std::function<void()>& script, int guardMs) {
+    return RunModal(dialog, script, guardMs);
+}
+
+void FocusControl(const CDialog& dialog, int id) {
+    if (QWidget* pControl = AfxGetDlgItem(dialog, id))
+        pControl->setFocus(Qt::MouseFocusReason);
+}
+
+void StrikeKey(UINT virtualKey, UINT scanFlags) {
+    PressKey(QtKeyOf(virtualKey), KernelCodeOf(scanFlags));
+}
+
+void TypeText(const std::string& text) {
+    PressKey(Qt::Key_unknown, 0, Qt::NoModifier, AfxTextFromBytes(text));
+}
+
+void PushButton(const CDialog& dialog, int id) {
+    if (auto* pButton = qobject_cast<QAbstractButton*>(AfxGetDlgItem(dialog, id)))
+        pButton->click();
+}
+
+std::string ShownText(const CDialog& dialog, int id) {
+    QWidget* pControl = AfxGetDlgItem(dialog, id);
+    if (auto* pEdit = qobject_cast<QLineEdit*>(pControl))
+        return AfxBytesFromText(pEdit->text());
+    return AfxBytesFromText(LabelText(pControl));
+}
+
+std::string ShownCell(const CDialog& dialog, int id, int row, int column) {
+    QWidget* pControl = AfxGetDlgItem(dialog, id);
+    if (auto* pList = qobject_cast<QListWidget*>(pControl))
+        return pList->item(row) ? AfxBytesFromText(pList->item(row)->text()) : std::string();
+    auto* pView = qobject_cast<QTreeWidget*>(pControl);
+    QTreeWidgetItem* pItem = pView ? pView->topLevelItem(row) : nullptr;
+    return pItem ? AfxBytesFromText(pItem->text(column)) : std::string();
+}

@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: MIT
+// The dialog driver over the Win32 back end. Keys come through the keyboard
+// input (SendInput), as only keys taken from it become help requests; each
+// step then runs the thread's messages through the dialog manager's handling
+// until what it sent has been handled, so that a script reads the outcome at
+// once, as it does over Qt.
+#include "DialogDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// The application object the layer asks for its help and icons.
+CWinApp s_app;
+
+struct SRun {
+    UINT_PTR m_timer;
+    CDialog* m_pDialog;
+    const std::function<void()>* m_pScript;
+    DWORD m_start;
+    DWORD m_guardMs;
+    bool m_started;
+    bool m_inScript;
+};
+std::vector<SRun*> s_runs;
+
+// Handles the thread's messages as the dialog manager's loop would, until
+// `done` holds for one of them (none: until the queue is empty), or for at
+// most two seconds.
+void Pump(UINT doneMessage = 0, WPARAM doneParam = 0) {
+    const DWORD start = GetTickCount();
+    bool done = doneMessage == 0;
+    for (;;) {
+        MSG message;
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (done || GetTickCount() - start > 2000)
+                return;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            continue;
+        }
+        if (message.message == doneMessage && message.wParam == doneParam)
+            done = true;
+        HWND hDialog = GetActiveWindow();
+        if (!hDialog || !IsDialogMessageA(hDialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD) {
+    SRun* pRun = nullptr;
+    for (SRun* pEach : s_runs) {
+        if (pEach->m_timer == timer)
+            pRun = pEach;
+    }
+    if (!pRun || pRun->m_inScript)
+        return;
+    if (GetTickCount() - pRun->m_start > pRun->m_guardMs) {
+        KillTimer(nullptr, timer);
+        ADD_FAILURE() << "the modal run did not end";
+        CDialog::CancelAllModal();
+        return;
+    }
+    const HWND hWnd = pRun->m_pDialog->m_hWnd;
+    if (pRun->m_started || CDialog::GetActiveModal() != pRun->m_pDialog || !hWnd ||
+        !IsWindowVisible(hWnd))
+        return;
+    pRun->m_started = true;
+    pRun->m_inScript = true;
+    SetForegroundWindow(hWnd);
+    Pump();
+    (*pRun->m_pScript)();
+    pRun->m_inScript = false;
+}
+
+} // namespace
+
+INT_PTR DriveModal(CDialog& dialog, const std::function<void()>& script, int guardMs) {
+    SRun run{SetTimer(nullptr, 0, 10, &OnTick), &dialog, &script, GetTickCount(),
+             static_cast<DWORD>(guardMs),       false,   false};
+    s_runs.push_back(&run);
+    const INT_PTR result = dialog.DoModal();
+    KillTimer(nullptr, run.m_timer);
+    std::erase(s_runs, &run);
+    EXPECT_TRUE(run.m_started || result == -1);
+    return result;
+}
+
+void FocusControl(const CDialog& dialog, int id) {
+    HWND hControl = nullptr;
+    dialog.GetDlgItem(id, &hControl);
+    SetFocus(hControl);
+    Pump();
+}
+
+void StrikeKey(UINT virtualKey, UINT scanFlags) {
+    INPUT keys[2] = {};
+    for (INPUT& key : keys) {
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = static_cast<WORD>(virtualKey);
+        key.ki.wScan = static_cast<WORD>(scanFlags & 0xFF);
+        key.ki.dwFlags = (scanFlags & KF_EXTENDED) ? KEYEVENTF_EXTENDEDKEY : 0;
+    }
+    keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof keys[0]);
+    Pump(WM_KEYUP, virtualKey);
+    Pump();
+}
+
+void TypeText(const std::string& text) {
+    HWND hFocus = GetFocus();
+    for (char c : text)
+        PostMessageA(hFocus, WM_CHAR, static_cast<BYTE>(c), 1);
+    Pump();
+}
+
+void PushButton(const CDialog& dialog, int id) {
+    HWND hButton = nullptr;
+    dialog.GetDlgItem(id, &hButton);
+    SendMessageA(hButton, BM_CLICK, 0, 0);
+    Pump();
+}
+
+std::string ShownText(const CDialog& dialog, int id) {
+    HWND hControl = nullptr;
+    dialog.GetDlgItem(id, &hControl);
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(hControl)) + 1, '\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextA(hControl, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::string ShownCell(const CDialog& dialog, int id, int row, int column) {
+    HWND hControl = nullptr;
+    dialog.GetDlgItem(id, &hControl);
+    char className[32] = {};
+    GetClassNameA(hControl, className, sizeof className);
+    char buffer[4096] = {};
+    if (lstrcmpiA(className, "ListBox") == 0) {
+        const LRESULT length = SendMessageA(hControl, LB_GETTEXT, static_cast<WPARAM>(row),
+                                            reinterpret_cast<LPARAM>(buffer));
+        return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string();
+    }
+    LVITEMA cell = {};
+    cell.iSubItem = column;
+    cell.pszText = buffer;
+    cell.cchTextMax = sizeof buffer;
+    const LRESULT length = SendMessageA(hControl, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                                        reinterpret_cast<LPARAM>(&cell));
+    return length > 0 ? std::string(cell.pszText, static_cast<size_t>(length)) : std::string();
+}

@@ -1,0 +1,8 @@
+// SPDX-License-Identifier: MIT
+#include "LayerProbe.h"
+
+BEGIN_MESSAGE_MAP(CLayerProbeDlg, CDialog)
+ON_COMMAND(ID_HELP, OnHelp)
+ON_NOTIFY(LVN_KEYDOWN, IDC_DRUM_BOX, OnKeyDown)
+ON_NOTIFY(LVN_KEYDOWN, IDC_KEY_LIST, OnKeyDown)
+END_MESSAGE_MAP()

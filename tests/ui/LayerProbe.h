@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+// A dialog over any of the program's templates, for the tests that drive the
+// layer on both toolkits: its controls bound to objects (those the template
+// has), the help commands and list view key-downs it received counted.
+#pragma once
+
+#include "AfxWin.h"
+
+#include <string>
+
+class CLayerProbeDlg : public CDialog {
+public:
+    using CDialog::CDialog;
+
+    CListCtrl m_keyList;
+    CListBox m_soundList;
+    CEdit m_nameEdit;
+    std::string m_name;
+    std::string m_error;
+    int m_helpCount = 0;
+    int m_keyDowns = 0;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override {
+        DDX_Control(pDX, IDC_KEY_LIST, m_keyList);
+        DDX_Control(pDX, IDC_SOUND_LIST, m_soundList);
+        DDX_Control(pDX, IDC_SOUND_NAME, m_nameEdit);
+        DDX_Text(pDX, IDC_SOUND_NAME, m_name);
+        DDX_Text(pDX, IDC_ERROR_TEXT, m_error);
+    }
+    void OnHelp() { ++m_helpCount; }
+    void OnKeyDown(NMHDR*, LRESULT* pResult) {
+        ++m_keyDowns;
+        *pResult = 0;
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
