@@ -22,7 +22,14 @@ void FocusControl(const CDialog& dialog, int id);
 void StrikeKey(UINT virtualKey, UINT scanFlags);
 // Characters typed into the control with the focus.
 void TypeText(const std::string& text);
+// The edit box's text replaced by the user: focused, all selected, the text
+// typed over it (an empty one: deleted).
+void TypeInto(const CDialog& dialog, int id, const std::string& text);
+// The text put on the clipboard and pasted into the control with the focus.
+void PasteText(const std::string& text);
 void PushButton(const CDialog& dialog, int id);
+// The id of the dialog's control with the focus; 0 for none.
+int FocusedControl(const CDialog& dialog);
 
 // What the user sees, as the program's bytes: the text of a static text or
 // edit box; a row's text in a list box (column 0) or a cell of a list view.

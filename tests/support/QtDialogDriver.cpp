@@ -2,11 +2,14 @@
 // The dialog driver over the Qt back end, through the offscreen helpers.
 #include "DialogDriver.h"
 
+#include "AfxControl.h"
 #include "AfxKeys.h"
 #include "AfxText.h"
 #include "UiTestSupport.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,6 +25,8 @@ int QtKeyOf(UINT virtualKey) {
     switch (virtualKey) {
     case VK_BACK:
         return Qt::Key_Backspace;
+    case VK_TAB:
+        return Qt::Key_Tab;
     case VK_RETURN:
         return Qt::Key_Return;
     case VK_ESCAPE:
@@ -59,6 +64,27 @@ void StrikeKey(UINT virtualKey, UINT scanFlags) {
 
 void TypeText(const std::string& text) {
     PressKey(Qt::Key_unknown, 0, Qt::NoModifier, AfxTextFromBytes(text));
+}
+
+void TypeInto(const CDialog& dialog, int id, const std::string& text) {
+    FocusControl(dialog, id);
+    PressKey(Qt::Key_A, KernelCodeOf(30), Qt::ControlModifier);
+    if (text.empty())
+        PressKey(Qt::Key_Backspace, KernelCodeOf(14));
+    else
+        TypeText(text);
+}
+
+void PasteText(const std::string& text) {
+    QApplication::clipboard()->setText(AfxTextFromBytes(text));
+    PressKey(Qt::Key_V, KernelCodeOf(47), Qt::ControlModifier);
+}
+
+int FocusedControl(const CDialog& dialog) {
+    QWidget* pFocus = FocusWidget();
+    const auto* pControl = dynamic_cast<const IAfxControl*>(pFocus);
+    QWidget* pWindow = AfxGetWidget(dialog);
+    return pControl && pWindow && pWindow->isAncestorOf(pFocus) ? pControl->ControlId() : 0;
 }
 
 void PushButton(const CDialog& dialog, int id) {

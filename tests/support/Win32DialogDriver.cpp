@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -27,15 +28,17 @@ struct SRun {
 std::vector<SRun*> s_runs;
 
 // Handles the thread's messages as the dialog manager's loop would, until
-// `done` holds for one of them (none: until the queue is empty), or for at
-// most two seconds.
+// that message has come (none: until the queue is empty), the window active
+// at the start has gone away (a key that ended its dialog), or for at most two
+// seconds.
 void Pump(UINT doneMessage = 0, WPARAM doneParam = 0) {
     const DWORD start = GetTickCount();
+    const HWND hActive = GetActiveWindow();
     bool done = doneMessage == 0;
     for (;;) {
         MSG message;
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (done || GetTickCount() - start > 2000)
+            if (done || !IsWindowVisible(hActive) || GetTickCount() - start > 2000)
                 return;
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             continue;
@@ -115,6 +118,35 @@ void TypeText(const std::string& text) {
     for (char c : text)
         PostMessageA(hFocus, WM_CHAR, static_cast<BYTE>(c), 1);
     Pump();
+}
+
+void TypeInto(const CDialog& dialog, int id, const std::string& text) {
+    FocusControl(dialog, id);
+    SendMessageA(GetFocus(), EM_SETSEL, 0, -1);
+    if (text.empty())
+        StrikeKey(VK_BACK, 14);
+    else
+        TypeText(text);
+}
+
+void PasteText(const std::string& text) {
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        if (HGLOBAL hText = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+            char* pText = static_cast<char*>(GlobalLock(hText));
+            std::memcpy(pText, text.c_str(), text.size() + 1);
+            GlobalUnlock(hText);
+            SetClipboardData(CF_TEXT, hText);
+        }
+        CloseClipboard();
+    }
+    SendMessageA(GetFocus(), WM_PASTE, 0, 0);
+    Pump();
+}
+
+int FocusedControl(const CDialog& dialog) {
+    HWND hFocus = GetFocus();
+    return hFocus && dialog.m_hWnd && IsChild(dialog.m_hWnd, hFocus) ? GetDlgCtrlID(hFocus) : 0;
 }
 
 void PushButton(const CDialog& dialog, int id) {
