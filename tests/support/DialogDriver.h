@@ -15,6 +15,13 @@
 // and is cancelled after guardMs.
 INT_PTR DriveModal(CDialog& dialog, const std::function<void()>& script, int guardMs = 20000);
 
+// Runs the script once inside the next dialog that opens above the one
+// active now, when its window is shown and active.
+void WhenNextOpens(const std::function<void(CDialog&)>& script);
+template <class TDialog> void WhenOpens(const std::function<void(TDialog&)>& script) {
+    WhenNextOpens([script](CDialog& dialog) { script(dynamic_cast<TDialog&>(dialog)); });
+}
+
 // Gives the control the keyboard focus.
 void FocusControl(const CDialog& dialog, int id);
 // A key pressed and released on the keyboard, into the control with the focus:
@@ -28,6 +35,9 @@ void TypeInto(const CDialog& dialog, int id, const std::string& text);
 // The text put on the clipboard and pasted into the control with the focus.
 void PasteText(const std::string& text);
 void PushButton(const CDialog& dialog, int id);
+// A click (or a double-click) with the left button on a row of a list box or
+// list view, scrolled into view first.
+void ClickRow(const CDialog& dialog, int id, int row, bool doubleClick = false);
 // The id of the dialog's control with the focus; 0 for none.
 int FocusedControl(const CDialog& dialog);
 

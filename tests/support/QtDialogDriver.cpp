@@ -15,6 +15,8 @@
 #include <QListWidget>
 #include <QTreeWidget>
 
+#include <gtest/gtest.h>
+
 namespace {
 
 int QtKeyOf(UINT virtualKey) {
@@ -51,6 +53,17 @@ unsigned KernelCodeOf(UINT scanFlags) {
 
 INT_PTR DriveModal(CDialog& dialog, const std::function<void()>& script, int guardMs) {
     return RunModal(dialog, script, guardMs);
+}
+
+void WhenNextOpens(const std::function<void(CDialog&)>& script) {
+    CDialog* pBelow = CDialog::GetActiveModal();
+    RunWhen(
+        [pBelow] {
+            CDialog* pTop = CDialog::GetActiveModal();
+            return pTop && pTop != pBelow && AfxGetWidget(*pTop) &&
+                   AfxGetWidget(*pTop)->isActiveWindow();
+        },
+        [script] { script(*CDialog::GetActiveModal()); });
 }
 
 void FocusControl(const CDialog& dialog, int id) {
@@ -90,6 +103,24 @@ int FocusedControl(const CDialog& dialog) {
 void PushButton(const CDialog& dialog, int id) {
     if (auto* pButton = qobject_cast<QAbstractButton*>(AfxGetDlgItem(dialog, id)))
         pButton->click();
+}
+
+void ClickRow(const CDialog& dialog, int id, int row, bool doubleClick) {
+    QWidget* pControl = AfxGetDlgItem(dialog, id);
+    QRect rect;
+    if (auto* pList = qobject_cast<QListWidget*>(pControl)) {
+        pList->scrollToItem(pList->item(row));
+        rect = pList->visualItemRect(pList->item(row));
+    } else if (auto* pView = qobject_cast<QTreeWidget*>(pControl)) {
+        pView->scrollToItem(pView->topLevelItem(row));
+        rect = pView->visualItemRect(pView->topLevelItem(row));
+    }
+    auto* pArea = qobject_cast<QAbstractScrollArea*>(pControl);
+    ASSERT_NE(pArea, nullptr) << "control " << id << " has no rows";
+    if (doubleClick)
+        DoubleClick(pArea->viewport(), rect.center());
+    else
+        Click(pArea->viewport(), rect.center());
 }
 
 std::string ShownText(const CDialog& dialog, int id) {

@@ -16,10 +16,13 @@ namespace {
 // The application object the layer asks for its help and icons.
 CWinApp s_app;
 
+// A script waiting for its dialog: the one given, or (none given) the next
+// one to open above pBelow.
 struct SRun {
     UINT_PTR m_timer;
     CDialog* m_pDialog;
-    const std::function<void()>* m_pScript;
+    CDialog* m_pBelow;
+    std::function<void(CDialog&)> m_script;
     DWORD m_start;
     DWORD m_guardMs;
     bool m_started;
@@ -63,33 +66,53 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD) {
         return;
     if (GetTickCount() - pRun->m_start > pRun->m_guardMs) {
         KillTimer(nullptr, timer);
-        ADD_FAILURE() << "the modal run did not end";
+        ADD_FAILURE() << (pRun->m_started ? "the modal run did not end"
+                                          : "the awaited dialog never came");
         CDialog::CancelAllModal();
         return;
     }
-    const HWND hWnd = pRun->m_pDialog->m_hWnd;
-    if (pRun->m_started || CDialog::GetActiveModal() != pRun->m_pDialog || !hWnd ||
-        !IsWindowVisible(hWnd))
+    if (pRun->m_started)
+        return;
+    CDialog* pTop = CDialog::GetActiveModal();
+    const bool awaited = pRun->m_pDialog ? pTop == pRun->m_pDialog : pTop != pRun->m_pBelow;
+    if (!pTop || !awaited || !pTop->m_hWnd || !IsWindowVisible(pTop->m_hWnd))
         return;
     pRun->m_started = true;
     pRun->m_inScript = true;
-    SetForegroundWindow(hWnd);
+    SetForegroundWindow(pTop->m_hWnd);
     Pump();
-    (*pRun->m_pScript)();
+    pRun->m_script(*pTop);
     pRun->m_inScript = false;
+    if (!pRun->m_pDialog) {
+        // A script for the next dialog runs once, and its record goes with it.
+        KillTimer(nullptr, timer);
+        std::erase(s_runs, pRun);
+        delete pRun;
+    }
 }
 
 } // namespace
 
 INT_PTR DriveModal(CDialog& dialog, const std::function<void()>& script, int guardMs) {
-    SRun run{SetTimer(nullptr, 0, 10, &OnTick), &dialog, &script, GetTickCount(),
-             static_cast<DWORD>(guardMs),       false,   false};
+    SRun run{SetTimer(nullptr, 0, 10, &OnTick),
+             &dialog,
+             nullptr,
+             [&script](CDialog&) { script(); },
+             GetTickCount(),
+             static_cast<DWORD>(guardMs),
+             false,
+             false};
     s_runs.push_back(&run);
     const INT_PTR result = dialog.DoModal();
     KillTimer(nullptr, run.m_timer);
     std::erase(s_runs, &run);
     EXPECT_TRUE(run.m_started || result == -1);
     return result;
+}
+
+void WhenNextOpens(const std::function<void(CDialog&)>& script) {
+    s_runs.push_back(new SRun{SetTimer(nullptr, 0, 10, &OnTick), nullptr, CDialog::GetActiveModal(),
+                              script, GetTickCount(), 10000, false, false});
 }
 
 void FocusControl(const CDialog& dialog, int id) {
@@ -153,6 +176,33 @@ void PushButton(const CDialog& dialog, int id) {
     HWND hButton = nullptr;
     dialog.GetDlgItem(id, &hButton);
     SendMessageA(hButton, BM_CLICK, 0, 0);
+    Pump();
+}
+
+void ClickRow(const CDialog& dialog, int id, int row, bool doubleClick) {
+    HWND hList = nullptr;
+    dialog.GetDlgItem(id, &hList);
+    char className[32] = {};
+    GetClassNameA(hList, className, sizeof className);
+    RECT rect = {};
+    if (lstrcmpiA(className, "ListBox") == 0) {
+        SendMessageA(hList, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
+        SendMessageA(hList, LB_GETITEMRECT, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&rect));
+    } else {
+        SendMessageA(hList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+        rect.left = LVIR_BOUNDS;
+        SendMessageA(hList, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&rect));
+    }
+    // Left of the middle: inside the first column, where a row is hit.
+    const LPARAM at = MAKELPARAM(rect.left + 10, (rect.top + rect.bottom) / 2);
+    PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(hList, WM_LBUTTONUP, 0, at);
+    if (doubleClick) {
+        PostMessageA(hList, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        PostMessageA(hList, WM_LBUTTONUP, 0, at);
+    }
     Pump();
 }
 
