@@ -29,6 +29,12 @@ int QtKeyOf(UINT virtualKey) {
         return Qt::Key_Backspace;
     case VK_TAB:
         return Qt::Key_Tab;
+    case 0x10:
+        return Qt::Key_Shift;
+    case 0x11:
+        return Qt::Key_Control;
+    case VK_DELETE:
+        return Qt::Key_Delete;
     case VK_RETURN:
         return Qt::Key_Return;
     case VK_ESCAPE:

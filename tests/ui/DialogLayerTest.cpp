@@ -177,15 +177,10 @@ struct SKeyCase {
 TEST_F(DialogLayer, KeyBoxHearsEveryKeyButTheDialogAndSystemKeys) {
     // clang-format off
     const SKeyCase cases[] = {
-        {"A", Qt::Key_A, kKeyA, Qt::NoModifier, false, 30},
         {"A held", Qt::Key_A, kKeyA, Qt::NoModifier, true, 30 | KF_REPEAT},
-        {"F1", Qt::Key_F1, kKeyF1, Qt::NoModifier, false, 59},
-        {"Delete", Qt::Key_Delete, kKeyDelete, Qt::NoModifier, false, 83 | KF_EXTENDED},
         {"keypad Delete", Qt::Key_Delete, kKeyKpDelete, Qt::KeypadModifier, false, 83},
         {"dead circumflex", Qt::Key_Dead_Circumflex, kKeyLeftBrace, Qt::NoModifier, false, 26},
-        {"Left Shift", Qt::Key_Shift, kKeyLeftShift, Qt::NoModifier, false, 42},
         {"Ctrl+A", Qt::Key_A, kKeyA, Qt::ControlModifier, false, 30},
-        {"Right Ctrl", Qt::Key_Control, kKeyRightCtrl, Qt::NoModifier, false, 29 | KF_EXTENDED},
         {"Pause", Qt::Key_Pause, kKeyPause, Qt::NoModifier, false, 69},
         {"Alt", Qt::Key_Alt, kKeyLeftAlt, Qt::NoModifier, false, -1},
         {"Alt+A", Qt::Key_A, kKeyA, Qt::AltModifier, false, -1},

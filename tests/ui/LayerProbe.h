@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A dialog over any of the program's templates, for the tests that drive the
 // layer on both toolkits: its controls bound to objects (those the template
-// has), the help commands and list view key-downs it received counted.
+// has), the help commands and list view key-downs it received recorded.
 #pragma once
 
 #include "AfxWin.h"
@@ -19,6 +19,9 @@ public:
     std::string m_error;
     int m_helpCount = 0;
     int m_keyDowns = 0;
+    // The last key-down's control and flags word.
+    UINT_PTR m_keyFrom = 0;
+    UINT m_keyFlags = 0;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override {
@@ -29,8 +32,10 @@ protected:
         DDX_Text(pDX, IDC_ERROR_TEXT, m_error);
     }
     void OnHelp() { ++m_helpCount; }
-    void OnKeyDown(NMHDR*, LRESULT* pResult) {
+    void OnKeyDown(NMHDR* pHeader, LRESULT* pResult) {
         ++m_keyDowns;
+        m_keyFrom = pHeader->idFrom;
+        m_keyFlags = reinterpret_cast<const NMLVKEYDOWN*>(pHeader)->flags;
         *pResult = 0;
     }
 

@@ -1,104 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The controls' notifications through the message map on Win32: key-downs
-// with the key message's flags, the dialog keys that never reach a list view,
-// clicks on the key list, the sound list's selections, the buttons. Keys and
-// clicks are posted to the control, so they pass the dialog manager's loop.
+// The controls' notifications through the message map on Win32: clicks on
+// the key list, the sound list's selections, the buttons (keys: on both
+// toolkits, ListViewKeysTest.cpp). Clicks are posted to the control, so they
+// pass the dialog manager's loop.
 #include "Win32TestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct SKeyCase {
-    const char* m_name;
-    UINT m_templateId;
-    int m_control;
-    UINT m_virtualKey;
-    UINT m_scanCode;
-    bool m_extended;
-};
-
-class ListViewKeyDown : public testing::TestWithParam<SKeyCase> {};
-
-TEST_P(ListViewKeyDown, CarriesTheFlagsWordOfTheKeyMessage) {
-    const SKeyCase& key = GetParam();
-    CProbeDlg dlg(key.m_templateId);
-    dlg.m_steps = {[&] {
-                       SetFocus(dlg.Item(key.m_control));
-                       PostKey(dlg.Item(key.m_control), key.m_virtualKey, key.m_scanCode,
-                               key.m_extended);
-                       return true;
-                   },
-                   [&] { return dlg.Count(WM_NOTIFY, LVN_KEYDOWN, key.m_control) == 1; },
-                   [&] {
-                       dlg.EndDialog(IDCANCEL);
-                       return true;
-                   }};
-    dlg.DoModal();
-    ASSERT_EQ(dlg.Count(WM_NOTIFY, LVN_KEYDOWN, key.m_control), 1);
-    for (const SNotice& notice : dlg.m_notices) {
-        if (notice.m_code != LVN_KEYDOWN)
-            continue;
-        EXPECT_EQ(notice.m_virtualKey, key.m_virtualKey);
-        EXPECT_EQ(notice.m_flags & 0xFF, key.m_scanCode);
-        EXPECT_EQ((notice.m_flags & KF_EXTENDED) != 0, key.m_extended);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, ListViewKeyDown,
-    testing::Values(SKeyCase{"DrumBoxA", IDD_DRUMPAD, IDC_DRUM_BOX, 'A', 30, false},
-                    SKeyCase{"DrumBoxQ", IDD_DRUMPAD, IDC_DRUM_BOX, 'Q', 16, false},
-                    SKeyCase{"DrumBoxSpace", IDD_DRUMPAD, IDC_DRUM_BOX, VK_SPACE, 57, false},
-                    SKeyCase{"DrumBoxRightArrow", IDD_DRUMPAD, IDC_DRUM_BOX, VK_RIGHT, 0x4D, true},
-                    SKeyCase{"DrumBoxKeypad6", IDD_DRUMPAD, IDC_DRUM_BOX, VK_NUMPAD6, 0x4D, false},
-                    SKeyCase{"KeyBoxF5", IDD_KEYDEF, IDC_KEY_BOX, VK_F5, 0x3F, false},
-                    SKeyCase{"KeyBoxBackspace", IDD_KEYDEF, IDC_KEY_BOX, VK_BACK, 14, false},
-                    SKeyCase{"KeyBoxDelete", IDD_KEYDEF, IDC_KEY_BOX, VK_DELETE, 0x53, true}),
-    [](const testing::TestParamInfo<SKeyCase>& info) { return std::string(info.param.m_name); });
-
-TEST(DialogKeys, TabEnterAndEscapeNeverReachTheDrumBox) {
-    CProbeDlg dlg(IDD_DRUMPAD);
-    auto focused = [](int id) { return GetDlgCtrlID(GetFocus()) == id; };
-    dlg.m_steps = {
-        [&] {
-            SetFocus(dlg.Item(IDC_DRUM_BOX));
-            return true;
-        },
-        [&] {
-            return focused(IDC_DRUM_BOX) && dlg.Count(WM_NOTIFY, NM_SETFOCUS, IDC_DRUM_BOX) > 0;
-        },
-        [&] {
-            PostKey(dlg.Item(IDC_DRUM_BOX), VK_TAB, 15);
-            return true;
-        },
-        // Tab goes on from the drum box, the last tab stop, to the
-        // key list.
-        [&] {
-            return focused(IDC_KEY_LIST) && dlg.Count(WM_NOTIFY, NM_KILLFOCUS, IDC_DRUM_BOX) > 0;
-        },
-        [&] {
-            SetFocus(dlg.Item(IDC_DRUM_BOX));
-            PostKey(dlg.Item(IDC_DRUM_BOX), VK_RETURN, 28);
-            return true;
-        }};
-    // Enter raised OK, which in the probe ends the run (the drum pad's own OK
-    // does nothing).
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(dlg.m_okCount, 1);
-    EXPECT_EQ(dlg.Count(WM_NOTIFY, LVN_KEYDOWN, IDC_DRUM_BOX), 0);
-}
-
-TEST(DialogKeys, EscapeEndsTheRunWithCancelWithoutAKeyDown) {
-    CProbeDlg dlg(IDD_KEYDEF);
-    dlg.m_steps = {[&] {
-        SetFocus(dlg.Item(IDC_KEY_BOX));
-        PostKey(dlg.Item(IDC_KEY_BOX), VK_ESCAPE, 1);
-        return true;
-    }};
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(dlg.Count(WM_NOTIFY, LVN_KEYDOWN, IDC_KEY_BOX), 0);
-}
 
 TEST(KeyList, ClicksReportTheirRowWithTheSelectionAlreadyMade) {
     CProbeDlg dlg(IDD_DRUMPAD);
