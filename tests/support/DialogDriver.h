@@ -35,9 +35,9 @@ void TypeInto(const CDialog& dialog, int id, const std::string& text);
 // The text put on the clipboard and pasted into the control with the focus.
 void PasteText(const std::string& text);
 void PushButton(const CDialog& dialog, int id);
-// A click (or a double-click) with the left button on a row of a list box or
-// list view, scrolled into view first.
-void ClickRow(const CDialog& dialog, int id, int row, bool doubleClick = false);
+// A click on a row of a list box or list view, scrolled into view first.
+enum class EClick { Left, Right, Double };
+void ClickRow(const CDialog& dialog, int id, int row, EClick click = EClick::Left);
 // The id of the dialog's control with the focus; 0 for none.
 int FocusedControl(const CDialog& dialog);
 

@@ -35,6 +35,8 @@ int QtKeyOf(UINT virtualKey) {
         return Qt::Key_Control;
     case VK_DELETE:
         return Qt::Key_Delete;
+    case 0x28:
+        return Qt::Key_Down;
     case VK_RETURN:
         return Qt::Key_Return;
     case VK_ESCAPE:
@@ -111,7 +113,7 @@ void PushButton(const CDialog& dialog, int id) {
         pButton->click();
 }
 
-void ClickRow(const CDialog& dialog, int id, int row, bool doubleClick) {
+void ClickRow(const CDialog& dialog, int id, int row, EClick click) {
     QWidget* pControl = AfxGetDlgItem(dialog, id);
     QRect rect;
     if (auto* pList = qobject_cast<QListWidget*>(pControl)) {
@@ -123,10 +125,11 @@ void ClickRow(const CDialog& dialog, int id, int row, bool doubleClick) {
     }
     auto* pArea = qobject_cast<QAbstractScrollArea*>(pControl);
     ASSERT_NE(pArea, nullptr) << "control " << id << " has no rows";
-    if (doubleClick)
+    if (click == EClick::Double)
         DoubleClick(pArea->viewport(), rect.center());
     else
-        Click(pArea->viewport(), rect.center());
+        Click(pArea->viewport(), rect.center(),
+              click == EClick::Right ? Qt::RightButton : Qt::LeftButton);
 }
 
 std::string ShownText(const CDialog& dialog, int id) {

@@ -179,7 +179,7 @@ void PushButton(const CDialog& dialog, int id) {
     Pump();
 }
 
-void ClickRow(const CDialog& dialog, int id, int row, bool doubleClick) {
+void ClickRow(const CDialog& dialog, int id, int row, EClick click) {
     HWND hList = nullptr;
     dialog.GetDlgItem(id, &hList);
     char className[32] = {};
@@ -197,11 +197,14 @@ void ClickRow(const CDialog& dialog, int id, int row, bool doubleClick) {
     }
     // Left of the middle: inside the first column, where a row is hit.
     const LPARAM at = MAKELPARAM(rect.left + 10, (rect.top + rect.bottom) / 2);
-    PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(hList, WM_LBUTTONUP, 0, at);
-    if (doubleClick) {
+    const bool right = click == EClick::Right;
+    const UINT up = right ? WM_RBUTTONUP : WM_LBUTTONUP;
+    PostMessageA(hList, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON,
+                 at);
+    PostMessageA(hList, up, 0, at);
+    if (click == EClick::Double) {
         PostMessageA(hList, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-        PostMessageA(hList, WM_LBUTTONUP, 0, at);
+        PostMessageA(hList, up, 0, at);
     }
     Pump();
 }

@@ -7,6 +7,7 @@
 #include "AfxWin.h"
 
 #include <string>
+#include <vector>
 
 class CLayerProbeDlg : public CDialog {
 public:
@@ -17,6 +18,9 @@ public:
     CEdit m_nameEdit;
     std::string m_name;
     std::string m_error;
+    // The sound list's selection at each change the user made; its double-clicks.
+    std::vector<int> m_selections;
+    int m_doubleClicks = 0;
     int m_helpCount = 0;
     int m_keyDowns = 0;
     // The last key-down's control and flags word.
@@ -32,6 +36,8 @@ protected:
         DDX_Text(pDX, IDC_ERROR_TEXT, m_error);
     }
     void OnHelp() { ++m_helpCount; }
+    void OnSelChange() { m_selections.push_back(m_soundList.GetCurSel()); }
+    void OnDblClk() { ++m_doubleClicks; }
     void OnKeyDown(NMHDR* pHeader, LRESULT* pResult) {
         ++m_keyDowns;
         m_keyFrom = pHeader->idFrom;

@@ -33,7 +33,7 @@ TEST_P(SaveDrumsSet, StoresTheRenamedEntryAndLeavesTheOthers) {
             TypeInto(nameDlg, IDC_SOUND_NAME, "Gong");
             PushButton(nameDlg, IDOK);
         });
-        ClickRow(dlg, IDC_SOUND_LIST, renamed, true);
+        ClickRow(dlg, IDC_SOUND_LIST, renamed, EClick::Double);
         EXPECT_EQ(names[renamed], "Sound " + std::to_string(renamed)) << "stored before the save";
         PushButton(dlg, IDC_SAVE_SET);
         PushButton(dlg, IDCANCEL);

@@ -9,10 +9,10 @@ int CListBox::GetCount() const {
 }
 
 int CListBox::InsertString(int index, const std::string& text) {
-    if (!m_hWnd)
-        return LB_ERR;
     const int count = GetCount();
-    if (index < 0 || index > count)
+    if (!m_hWnd || index < -1 || index > count)
+        return LB_ERR;
+    if (index == -1)
         index = count;
     const std::string shown = AfxShownText(text);
     const int inserted =
