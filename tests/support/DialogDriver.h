@@ -35,8 +35,12 @@ void TypeInto(const CDialog& dialog, int id, const std::string& text);
 // The text put on the clipboard and pasted into the control with the focus.
 void PasteText(const std::string& text);
 void PushButton(const CDialog& dialog, int id);
-// A click on a row of a list box or list view, scrolled into view first.
+// The window's close box.
+void CloseWindow(const CDialog& dialog);
+// A click on a row of a list box or list view, scrolled into view first, or
+// (kBelowRows) on the empty space below the rows.
 enum class EClick { Left, Right, Double };
+inline constexpr int kBelowRows = -1;
 void ClickRow(const CDialog& dialog, int id, int row, EClick click = EClick::Left);
 // The id of the dialog's control with the focus; 0 for none.
 int FocusedControl(const CDialog& dialog);

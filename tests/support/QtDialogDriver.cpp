@@ -108,6 +108,11 @@ int FocusedControl(const CDialog& dialog) {
     return pControl && pWindow && pWindow->isAncestorOf(pFocus) ? pControl->ControlId() : 0;
 }
 
+void CloseWindow(const CDialog& dialog) {
+    if (QWidget* pWindow = AfxGetWidget(dialog))
+        pWindow->close();
+}
+
 void PushButton(const CDialog& dialog, int id) {
     if (auto* pButton = qobject_cast<QAbstractButton*>(AfxGetDlgItem(dialog, id)))
         pButton->click();
@@ -115,16 +120,17 @@ void PushButton(const CDialog& dialog, int id) {
 
 void ClickRow(const CDialog& dialog, int id, int row, EClick click) {
     QWidget* pControl = AfxGetDlgItem(dialog, id);
-    QRect rect;
-    if (auto* pList = qobject_cast<QListWidget*>(pControl)) {
+    auto* pArea = qobject_cast<QAbstractScrollArea*>(pControl);
+    ASSERT_NE(pArea, nullptr) << "control " << id << " has no rows";
+    QRect rect(QPoint(10, pArea->viewport()->height() - 3), QSize(1, 1));
+    if (row == kBelowRows) {
+    } else if (auto* pList = qobject_cast<QListWidget*>(pControl)) {
         pList->scrollToItem(pList->item(row));
         rect = pList->visualItemRect(pList->item(row));
     } else if (auto* pView = qobject_cast<QTreeWidget*>(pControl)) {
         pView->scrollToItem(pView->topLevelItem(row));
         rect = pView->visualItemRect(pView->topLevelItem(row));
     }
-    auto* pArea = qobject_cast<QAbstractScrollArea*>(pControl);
-    ASSERT_NE(pArea, nullptr) << "control " << id << " has no rows";
     if (click == EClick::Double)
         DoubleClick(pArea->viewport(), rect.center());
     else

@@ -118,7 +118,9 @@ void WhenNextOpens(const std::function<void(CDialog&)>& script) {
 void FocusControl(const CDialog& dialog, int id) {
     HWND hControl = nullptr;
     dialog.GetDlgItem(id, &hControl);
-    SetFocus(hControl);
+    // As the dialog manager moves it, so that a push button given the focus
+    // becomes the default one, as a click or Tab makes it.
+    SendMessageA(dialog.m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hControl), TRUE);
     Pump();
 }
 
@@ -172,6 +174,11 @@ int FocusedControl(const CDialog& dialog) {
     return hFocus && dialog.m_hWnd && IsChild(dialog.m_hWnd, hFocus) ? GetDlgCtrlID(hFocus) : 0;
 }
 
+void CloseWindow(const CDialog& dialog) {
+    PostMessageA(dialog.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump();
+}
+
 void PushButton(const CDialog& dialog, int id) {
     HWND hButton = nullptr;
     dialog.GetDlgItem(id, &hButton);
@@ -185,7 +192,10 @@ void ClickRow(const CDialog& dialog, int id, int row, EClick click) {
     char className[32] = {};
     GetClassNameA(hList, className, sizeof className);
     RECT rect = {};
-    if (lstrcmpiA(className, "ListBox") == 0) {
+    if (row == kBelowRows) {
+        GetClientRect(hList, &rect);
+        rect.top = rect.bottom - 20;
+    } else if (lstrcmpiA(className, "ListBox") == 0) {
         SendMessageA(hList, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
         SendMessageA(hList, LB_GETITEMRECT, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(&rect));

@@ -66,8 +66,7 @@ public:
 
     bool m_visibleDuringInit = true;
     std::vector<NMLVKEYDOWN> m_keyDowns;
-    std::vector<int> m_selChanges;         // the selection each change reported
-    std::vector<int> m_reportDoubleClicks; // the row hit, -1 for none
+    std::vector<int> m_selChanges; // the selection each change reported
     int m_okCount = 0;
     std::function<void()> m_onApply;
     int m_applyCount = 0;
@@ -107,10 +106,6 @@ protected:
         *pResult = 0;
     }
     void OnSelChangeList() { m_selChanges.push_back(m_list.GetCurSel()); }
-    void OnDblClkReport(NMHDR* pHeader, LRESULT* pResult) {
-        m_reportDoubleClicks.push_back(reinterpret_cast<NMITEMACTIVATE*>(pHeader)->iItem);
-        *pResult = 0;
-    }
     void OnApply() {
         ++m_applyCount;
         if (m_onApply)
@@ -123,7 +118,6 @@ protected:
 BEGIN_MESSAGE_MAP(CLayerDlg, CDialog)
 ON_NOTIFY(LVN_KEYDOWN, kIdKeyBox, OnKeyDownKeyBox)
 ON_LBN_SELCHANGE(kIdList, OnSelChangeList)
-ON_NOTIFY(NM_DBLCLK, kIdReport, OnDblClkReport)
 ON_BN_CLICKED(kIdApply, OnApply)
 END_MESSAGE_MAP()
 
@@ -131,7 +125,6 @@ class DialogLayer : public testing::Test {
 protected:
     QWidget* Item(int id) { return AfxGetDlgItem(m_dlg, id); }
     QListWidget* List() { return qobject_cast<QListWidget*>(Item(kIdList)); }
-    QTreeWidget* Report() { return qobject_cast<QTreeWidget*>(Item(kIdReport)); }
     void Focus(int id) {
         Item(id)->setFocus(Qt::TabFocusReason);
         ASSERT_TRUE(WaitUntil([&] { return FocusWidget() == Item(id); }));
@@ -220,17 +213,6 @@ TEST_F(DialogLayer, ListBoxClickOnNoEntryChangesNothing) {
         Click(List()->viewport(), QPoint(5, List()->viewport()->height() - 2));
         EXPECT_EQ(m_dlg.m_list.GetCurSel(), 3);
         EXPECT_TRUE(m_dlg.m_selChanges.empty());
-        PressKey(Qt::Key_Escape, kKeyEsc);
-    });
-}
-
-TEST_F(DialogLayer, ListViewReportsDoubleClicksOnRowsAndOnEmptySpace) {
-    RunModal(m_dlg, [&] {
-        QTreeWidget* pReport = Report();
-        const QPoint row = pReport->visualItemRect(pReport->topLevelItem(1)).center();
-        DoubleClick(pReport->viewport(), row);
-        DoubleClick(pReport->viewport(), QPoint(10, pReport->viewport()->height() - 3));
-        EXPECT_EQ(m_dlg.m_reportDoubleClicks, (std::vector<int>{1, -1}));
         PressKey(Qt::Key_Escape, kKeyEsc);
     });
 }

@@ -21,6 +21,15 @@ public:
     // The sound list's selection at each change the user made; its double-clicks.
     std::vector<int> m_selections;
     int m_doubleClicks = 0;
+    // The key list's double- and right-clicks: the row hit, and the row
+    // selected when the click was reported.
+    struct SClick {
+        UINT m_code;
+        int m_item;
+        int m_selected;
+    };
+    std::vector<SClick> m_clicks;
+    int m_saveClicks = 0;
     int m_helpCount = 0;
     int m_keyDowns = 0;
     // The last key-down's control and flags word.
@@ -38,6 +47,12 @@ protected:
     void OnHelp() { ++m_helpCount; }
     void OnSelChange() { m_selections.push_back(m_soundList.GetCurSel()); }
     void OnDblClk() { ++m_doubleClicks; }
+    void OnSave() { ++m_saveClicks; }
+    void OnClick(NMHDR* pHeader, LRESULT* pResult) {
+        m_clicks.push_back(SClick{pHeader->code, reinterpret_cast<NMITEMACTIVATE*>(pHeader)->iItem,
+                                  m_keyList.GetNextItem(-1, LVNI_SELECTED)});
+        *pResult = 0;
+    }
     void OnKeyDown(NMHDR* pHeader, LRESULT* pResult) {
         ++m_keyDowns;
         m_keyFrom = pHeader->idFrom;
