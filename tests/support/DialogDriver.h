@@ -35,8 +35,9 @@ void TypeInto(const CDialog& dialog, int id, const std::string& text);
 // The text put on the clipboard and pasted into the control with the focus.
 void PasteText(const std::string& text);
 void PushButton(const CDialog& dialog, int id);
-// The window's close box.
+// The window's close box; an item of its window menu chosen.
 void CloseWindow(const CDialog& dialog);
+void ChooseWindowMenuItem(const CDialog& dialog, UINT id);
 // A click on a row of a list box or list view, scrolled into view first, or
 // (kBelowRows) on the empty space below the rows.
 enum class EClick { Left, Right, Double };

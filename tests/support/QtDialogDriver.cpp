@@ -113,6 +113,11 @@ void CloseWindow(const CDialog& dialog) {
         pWindow->close();
 }
 
+void ChooseWindowMenuItem(const CDialog& dialog, UINT id) {
+    // What the menu does with the item chosen.
+    const_cast<CDialog&>(dialog).SendMessage(WM_SYSCOMMAND, id, 0);
+}
+
 void PushButton(const CDialog& dialog, int id) {
     if (auto* pButton = qobject_cast<QAbstractButton*>(AfxGetDlgItem(dialog, id)))
         pButton->click();

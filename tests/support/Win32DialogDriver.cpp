@@ -6,6 +6,8 @@
 // once, as it does over Qt.
 #include "DialogDriver.h"
 
+#include "DrumApp.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,8 +15,9 @@
 
 namespace {
 
-// The application object the layer asks for its help and icons.
-CWinApp s_app;
+// The program's application object, which the layer asks for its help and
+// icons.
+CDrumApp s_app;
 
 // A script waiting for its dialog: the one given, or (none given) the next
 // one to open above pBelow.
@@ -38,16 +41,22 @@ void Pump(UINT doneMessage = 0, WPARAM doneParam = 0) {
     const DWORD start = GetTickCount();
     const HWND hActive = GetActiveWindow();
     bool done = doneMessage == 0;
+    bool keyDown = false;
     for (;;) {
         MSG message;
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (done || !IsWindowVisible(hActive) || GetTickCount() - start > 2000)
+            // A key whose release a dialog it opened took in its own loop.
+            const bool released = keyDown && !(GetKeyState(static_cast<int>(doneParam)) & 0x8000);
+            if (done || released || !IsWindowVisible(hActive) || GetTickCount() - start > 2000)
                 return;
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             continue;
         }
         if (message.message == doneMessage && message.wParam == doneParam)
             done = true;
+        if (doneMessage == WM_KEYUP && message.wParam == doneParam &&
+            (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN))
+            keyDown = true;
         HWND hDialog = GetActiveWindow();
         if (!hDialog || !IsDialogMessageA(hDialog, &message)) {
             TranslateMessage(&message);
@@ -176,6 +185,11 @@ int FocusedControl(const CDialog& dialog) {
 
 void CloseWindow(const CDialog& dialog) {
     PostMessageA(dialog.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump();
+}
+
+void ChooseWindowMenuItem(const CDialog& dialog, UINT id) {
+    PostMessageA(dialog.m_hWnd, WM_SYSCOMMAND, id, 0);
     Pump();
 }
 
