@@ -229,7 +229,7 @@ TEST(SessionEnd, ReachesTheHandlerWhileTheRunGoesOn) {
     dlg.m_steps = {[&] {
         SendMessageA(dlg.m_hWnd, WM_QUERYENDSESSION, 0, 0);
         SendMessageA(dlg.m_hWnd, WM_ENDSESSION, TRUE, 0);
-        EXPECT_EQ(dlg.Count(WM_ENDSESSION, TRUE, 0), 1);
+        EXPECT_EQ(dlg.m_sessionEnds, 1);
         EXPECT_TRUE(dlg.IsRunning());
         PostMessageA(dlg.m_hWnd, WM_CLOSE, 0, 0);
         return true;
