@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # What a Windows build needs beyond the compilers: the build-time generators
 # built for the build machine (a cross build cannot run its own), and, for the
-# 64-bit target, Wine to run the test programs.
+# test programs, Wine to run them.
 include(ExternalProject)
 
 set(KADENZO_HOST_TOOLS_DIR ${CMAKE_BINARY_DIR}/host-tools)
@@ -17,9 +17,18 @@ ExternalProject_Add(host_tools
   BUILD_BYPRODUCTS ${KADENZO_HOST_TOOLS_DIR}/tools/rcscript)
 set(KADENZO_RCSCRIPT ${KADENZO_HOST_TOOLS_DIR}/tools/rcscript)
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND CMAKE_HOST_SYSTEM_NAME STREQUAL "Linux")
-  find_program(KADENZO_WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-  if(KADENZO_WINE64)
+# Wine runs the test programs: wine64 the 64-bit ones, Wine's i386 loader (from
+# wine32:i386) the 32-bit ones. The loader may be there on a kernel that cannot
+# run 32-bit programs; scripts/test.sh tries before it runs them.
+if(CMAKE_HOST_SYSTEM_NAME STREQUAL "Linux")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    find_program(KADENZO_WINE wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+    set(KADENZO_WINEARCH win64)
+  else()
+    find_program(KADENZO_WINE wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
+    set(KADENZO_WINEARCH win32)
+  endif()
+  if(KADENZO_WINE)
     # One Wine prefix for the whole build folder, made on the first run.
     configure_file(${PROJECT_SOURCE_DIR}/tests/support/wine-run.sh.in
                    ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY

@@ -2,25 +2,41 @@
 #include "DrumKit.h"
 
 #include "DrumSetFile.h"
+#include "FileSystem.h"
 #include "KeyNames.h"
 
-#include <cstdlib>
+#include <cstdio>
 
 namespace {
 
 const char kSetFileName[] = "drums.set";
 
-// The kit saved should the process end without destroying it: a toolkit may
-// end the program from inside its event loop by calling exit(), as Qt's X11
-// platform does when the connection to the display breaks, and the window
-// with its kit then never leaves the stack.
-CDrumKit* g_pKitAtExit = nullptr;
+// Why a save failed, in the user's words.
+std::string FailureText(int failure) {
+    switch (failure) {
+    case kFileRefused:
+        return "it may not be written (it, or its folder, is read-only)";
+    case kFileNoRoom:
+        return "the disk is full";
+    case kFileNotPlain:
+        return "it is not a plain file";
+    case kFileMissing:
+        return "its folder is missing";
+    case kFileBusy:
+        return "another program is using it";
+    default:
+        return "the system refused to write it";
+    }
+}
 
-void SaveKitAtExit() {
-    CDrumKit* pKit = g_pKitAtExit;
-    g_pKitAtExit = nullptr;
-    if (pKit != nullptr)
-        pKit->SaveIfRead();
+// Where nobody can be asked or told: standard error, where there is one.
+void Note(const std::string& text) {
+    std::fprintf(stderr, "kadenzo: %s\n", text.c_str());
+}
+
+void Tell(ISavePrompt* pPrompt, const std::string& text) {
+    if (pPrompt == nullptr || !pPrompt->Tell(text))
+        Note(text);
 }
 
 // Only the 28 sounds ever index names, voices and counters: anything else in
@@ -31,7 +47,7 @@ int IsSound(int32_t value) {
 
 } // namespace
 
-CDrumKit::CDrumKit() : m_writeOnDestroy(0) {
+CDrumKit::CDrumKit() : m_writeOnDestroy(0), m_unreadable(0) {
     // Init sets these again; giving them values here keeps a kit that never ran
     // Init from reading anything undefined.
     for (int32_t& entry : m_keyMap)
@@ -41,18 +57,82 @@ CDrumKit::CDrumKit() : m_writeOnDestroy(0) {
 }
 
 CDrumKit::~CDrumKit() {
-    // This save is the one: none follows at exit.
-    if (g_pKitAtExit == this)
-        g_pKitAtExit = nullptr;
     // Without Init, or when Init could not read the file, the kit holds only
     // empty names and no bindings: writing them would wipe the user's file.
-    SaveIfRead();
+    SaveOrKeep(m_pPrompt);
     // The voices go next, last element first, as members do: voice 0 of sound 0
     // is the last one and releases the shared device.
 }
 
 int CDrumKit::SaveIfRead() {
     return m_writeOnDestroy ? SaveDrumSetChanges(kSetFileName, m_names, m_keyMap, m_setFile) : 0;
+}
+
+int CDrumKit::KeepInRecovery(const std::string& text, std::string* pPath) {
+    if (m_recoveryPath.empty() || text != m_recovered) {
+        IFileSystem& fs = FileSystem();
+        std::string folder;
+        std::string path;
+        if (fs.MakeStateFolder(&folder) < 0 ||
+            !WriteNewFile(folder + "drums-" + TimeStamp() + "-" + std::to_string(fs.ProcessId()),
+                          ".set", text, nullptr, &path))
+            return 0;
+        m_recoveryPath = path;
+        m_recovered = text;
+    }
+    *pPath = m_recoveryPath;
+    return 1;
+}
+
+int CDrumKit::SaveOrKeep(ISavePrompt* pPrompt) {
+    const std::string text = FormatDrumSet(m_names, m_keyMap);
+    if (m_unreadable) {
+        // The file is never written over; the changes of the run are kept.
+        std::string path;
+        if (text == m_setFile.m_saved || (text == m_recovered && !m_recoveryPath.empty()))
+            return 0;
+        const std::string kept = KeepInRecovery(text, &path)
+                                     ? "Your changes of this run are kept in " + path + "."
+                                     : "Your changes of this run could not be kept.";
+        Tell(pPrompt, "\"drums.set\" could not be read when Kadenzo started, so it is left as it "
+                      "was. " +
+                          kept);
+        return 0;
+    }
+    if (!m_writeOnDestroy)
+        return 0;
+    for (;;) {
+        std::string replaced;
+        if (SaveDrumSetChanges(kSetFileName, m_names, m_keyMap, m_setFile, &replaced)) {
+            // Kept while the save failed; the file holds the same now.
+            if (!m_recoveryPath.empty() && m_recovered == text) {
+                FileSystem().Remove(m_recoveryPath.c_str());
+                m_recoveryPath.clear();
+            }
+            if (!replaced.empty())
+                Tell(pPrompt, "\"drums.set\" had been changed by another program since Kadenzo "
+                              "read it. That version is kept as " +
+                                  replaced + "; \"drums.set\" now holds this run's.");
+            return 1;
+        }
+        std::string message =
+            "Your changes could not be saved to \"drums.set\": " + FailureText(LastFileFailure()) +
+            ".";
+        std::string path;
+        message +=
+            KeepInRecovery(text, &path)
+                ? " They are kept in " + path + "; copy that file over \"drums.set\" to use them."
+                : " They could not be kept elsewhere either.";
+        const int answer =
+            pPrompt != nullptr
+                ? pPrompt->AskRetry(message + "\n\nRetry to try again, or Cancel to leave "
+                                              "\"drums.set\" as it is.")
+                : -1;
+        if (answer < 0)
+            Note(message);
+        if (answer != 1)
+            return 0;
+    }
 }
 
 void CDrumKit::Init() {
@@ -71,10 +151,10 @@ void CDrumKit::Init() {
     for (int32_t& entry : m_keyMap)
         entry = kNoSound;
     m_writeOnDestroy = LoadDrumSetFile(kSetFileName, m_names, m_keyMap, &m_setFile);
-    // From here on there is something to save however the process ends.
-    static const int s_atExitRegistered = std::atexit(&SaveKitAtExit) == 0;
-    if (s_atExitRegistered)
-        g_pKitAtExit = this;
+    m_unreadable = !m_writeOnDestroy;
+    // What an unread file leaves: any change from it is the user's work.
+    if (m_unreadable)
+        m_setFile.m_saved = FormatDrumSet(m_names, m_keyMap);
 }
 
 void CDrumKit::PlayKey(ScanCode key) {

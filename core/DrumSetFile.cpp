@@ -7,6 +7,10 @@
 
 namespace {
 
+// The Windows text mode, which the Windows program read the file in, ends the
+// file at this byte (Ctrl-Z); both platforms read it so.
+constexpr char kEndOfFile = 26;
+
 // A hand-edited number is read as the Windows program's stream read it: at
 // most this many characters, sign and base prefix included, make one number.
 constexpr int kMaxNumberChars = 15;
@@ -46,6 +50,11 @@ public:
             // CR is part of the name.
             if (!pLine->empty() && pLine->back() == '\r')
                 pLine->pop_back();
+            // The name is the text before a zero byte, as the Windows program's
+            // was: the rest of its line is read and dropped.
+            const size_t zero = pLine->find('\0');
+            if (zero != std::string::npos)
+                pLine->resize(zero);
             return 1;
         }
     }
@@ -59,8 +68,15 @@ private:
             m_atEnd = 1;
             return 0;
         }
+        size_t end = static_cast<size_t>(got);
+        if (const void* pStop = std::memchr(m_buffer, kEndOfFile, end)) {
+            end = static_cast<size_t>(static_cast<const char*>(pStop) - m_buffer);
+            m_atEnd = 1;
+        }
+        if (end == 0)
+            return 0;
         m_pos = 0;
-        m_end = static_cast<size_t>(got);
+        m_end = end;
         return 1;
     }
 
@@ -166,6 +182,34 @@ int IsLineEndReturn(const std::string& text, size_t pos) {
     return text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n';
 }
 
+// Another program (another copy of this one, an editor) wrote the file since
+// this run last read or wrote it: its version is kept beside it, under a name
+// of its own, before it is replaced. 0 when it could not be read or kept.
+int KeepChangedFile(const char* fileName, SDrumSetRecord& record) {
+    IFileSystem& fs = FileSystem();
+    std::string target;
+    if (!ResolveLinks(fileName, &target))
+        return 0;
+    const int fd = fs.OpenRead(target.c_str());
+    if (fd == kFileMissing)
+        return 1;
+    if (fd < 0)
+        return 0;
+    std::string current;
+    const int whole = ReadWhole(fs, fd, &current);
+    fs.Close(fd);
+    if (!whole)
+        return 0;
+    if (current == record.m_onDisk)
+        return 1;
+    std::string kept;
+    if (!WriteNewFile(target + ".replaced-" + TimeStamp(), "", current, target.c_str(), &kept))
+        return 0;
+    record.m_onDisk.swap(current);
+    record.m_replaced.swap(kept);
+    return 1;
+}
+
 } // namespace
 
 long CMemorySource::Read(char* buffer, size_t size) {
@@ -202,8 +246,10 @@ std::string FormatDrumSet(const std::string (&names)[kSoundCount],
     for (const std::string& name : names) {
         const size_t start = text.size();
         text += name;
+        // A byte that would end the line, the name or the file when read
+        // becomes a blank, so that the lines stay in step; a lone CR is kept.
         for (size_t i = start; i < text.size(); ++i) {
-            if (text[i] == '\r' || text[i] == '\n')
+            if (text[i] == '\n' || text[i] == '\0' || text[i] == kEndOfFile)
                 text[i] = ' ';
         }
         text += "\r\n";
@@ -218,11 +264,17 @@ std::string FormatDrumSet(const std::string (&names)[kSoundCount],
 int LoadDrumSetFile(const char* fileName, std::string (&names)[kSoundCount],
                     int32_t (&keyMap)[kKeyMapSize], SDrumSetRecord* pRecord) {
     IFileSystem& fs = FileSystem();
-    int fd = fs.OpenRead(fileName);
+    // A link the save would not follow is not read either: the run then holds
+    // nothing of a file its user may not read, and makes no file for a
+    // dangling one.
+    std::string target;
+    if (!ResolveLinks(fileName, &target))
+        return 0;
+    int fd = fs.OpenRead(target.c_str());
     std::string bytes;
     int created = 0;
     if (fd == kFileMissing) {
-        fd = fs.OpenCreate(fileName);
+        fd = fs.OpenCreate(target.c_str());
         if (fd < 0)
             return 0;
         fs.Close(fd);
@@ -243,6 +295,8 @@ int LoadDrumSetFile(const char* fileName, std::string (&names)[kSoundCount],
     if (pRecord != nullptr) {
         pRecord->m_saved = FormatDrumSet(names, keyMap);
         pRecord->m_mustWrite = created;
+        pRecord->m_onDisk = bytes;
+        pRecord->m_replaced.clear();
         pRecord->m_original.clear();
         if (!SaveKeepsAll(bytes, pRecord->m_saved))
             pRecord->m_original.swap(bytes);
@@ -257,12 +311,15 @@ int SaveDrumSetFile(const char* fileName, const std::string (&names)[kSoundCount
 }
 
 int SaveDrumSetChanges(const char* fileName, const std::string (&names)[kSoundCount],
-                       const int32_t (&keyMap)[kKeyMapSize], SDrumSetRecord& record) {
+                       const int32_t (&keyMap)[kKeyMapSize], SDrumSetRecord& record,
+                       std::string* pReplaced) {
     std::string text = FormatDrumSet(names, keyMap);
     // Rewriting a file with what it holds would gain nothing, and a file that
     // was only read in part would lose the rest.
     if (!record.m_mustWrite && text == record.m_saved)
         return 1;
+    if (!KeepChangedFile(fileName, record))
+        return 0;
     SBackup backup = {record.m_original.data(), record.m_original.size(), 0};
     const int saved = ReplaceFileContents(fileName, text.data(), text.size(),
                                           record.m_original.empty() ? nullptr : &backup);
@@ -271,8 +328,12 @@ int SaveDrumSetChanges(const char* fileName, const std::string (&names)[kSoundCo
     if (backup.m_made || saved)
         std::string().swap(record.m_original);
     if (saved) {
+        record.m_onDisk = text;
         record.m_saved.swap(text);
         record.m_mustWrite = 0;
+        if (pReplaced != nullptr)
+            *pReplaced = record.m_replaced;
+        record.m_replaced.clear();
     }
     return saved;
 }

@@ -31,18 +31,19 @@ private:
     size_t m_size;
 };
 
-// Reads the 28 names and the key-map entries of codes 1 to 255. A line ends
-// with LF or CR LF, and a name keeps every other byte of its line whatever its
-// length. Names past the end of the file become empty. The entries are read
+// Reads the 28 names and the key-map entries of codes 1 to 255, as the Windows
+// text mode reads them: a Ctrl-Z (byte 26) ends the file, a line ends with LF
+// or CR LF, and a name is the text of its line before any zero byte, a lone CR
+// included, whatever its length. Names past the end of the file become empty. The entries are read
 // until the end of the file or the first item that holds no number (that entry
 // becomes 0); entries after that keep their values. A number that is neither a
 // sound nor kNoSound makes its key unbound.
 void ReadDrumSet(IByteSource& source, std::string (&names)[kSoundCount],
                  int32_t (&keyMap)[kKeyMapSize]);
 
-// The file's bytes: names with CR LF after each (a CR or LF inside a name
-// becomes a blank, so the lines stay in step), then the entries of codes 1 to
-// 255, any value outside the sounds written as kNoSound.
+// The file's bytes: names with CR LF after each (an LF, zero byte or Ctrl-Z
+// inside a name becomes a blank, so the lines stay in step; a CR stays), then the entries of codes
+// 1 to 255, any value outside the sounds written as kNoSound.
 std::string FormatDrumSet(const std::string (&names)[kSoundCount],
                           const int32_t (&keyMap)[kKeyMapSize]);
 
@@ -65,6 +66,12 @@ struct SDrumSetRecord {
     // The file was missing and has been created empty by this run: the first
     // save writes it, whatever the kit holds.
     int32_t m_mustWrite = 0;
+    // The file's bytes as this run last read or wrote them: bytes that differ
+    // are another program's, to be kept before they are replaced.
+    std::string m_onDisk;
+    // The name that other program's version was kept under, until a save
+    // reports it.
+    std::string m_replaced;
 };
 
 // Reads the file into names and keyMap. A missing file is created empty (0600)
@@ -84,9 +91,13 @@ int SaveDrumSetFile(const char* fileName, const std::string (&names)[kSoundCount
 // names and bindings would give the bytes the file already holds in the kit's
 // terms, nothing is written, and the answer is 1. Before the first save that
 // replaces a file holding more than was understood, the file as first read is
-// kept beside it as "<name>.bak" (see ReplaceFileContents).
+// kept beside it as "<name>.bak" (see ReplaceFileContents). A file changed on
+// the disk since this run last read or wrote it is kept beside it as
+// "<name>.replaced-<date>-<time>" before it is replaced (the save fails when
+// it cannot be); a save that did so gives that name in pReplaced.
 int SaveDrumSetChanges(const char* fileName, const std::string (&names)[kSoundCount],
-                       const int32_t (&keyMap)[kKeyMapSize], SDrumSetRecord& record);
+                       const int32_t (&keyMap)[kKeyMapSize], SDrumSetRecord& record,
+                       std::string* pReplaced = nullptr);
 
 // Whether saving image keeps every byte of file: file is image or the start of
 // it, line ends apart (CR LF and LF alone alike), followed by nothing but line

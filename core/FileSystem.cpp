@@ -3,7 +3,21 @@
 
 #include "PlatformFileSystem.h"
 
+#include <chrono>
+#include <ctime>
+#include <thread>
+
 namespace {
+
+// The last failure a save met, for the user to be told why.
+int g_lastFailure = kFileFailed;
+
+// result, noted when it is a failure.
+int Noted(int result) {
+    if (result < 0)
+        g_lastFailure = result;
+    return result;
+}
 
 // A chain of symbolic links longer than this is taken for a loop.
 constexpr int kMaxLinkHops = 40;
@@ -15,16 +29,25 @@ const char kTempInfix[] = ".saving-";
 constexpr size_t kTempRandomChars = 6;
 // A process id has at most this many decimal digits (32 bits).
 constexpr size_t kMaxIdDigits = 10;
+// A replacement another program bars (one holding the file open, as indexers,
+// virus scanners and sync tools do) is tried this many times, this long apart,
+// before the file is written in place instead.
+constexpr int kReplaceAttempts = 10;
+constexpr auto kReplacePause = std::chrono::milliseconds(100);
+
 // What the backup of a file is called: its name and this.
 const char kBackupSuffix[] = ".bak";
 
-// The file that path finally names once every symbolic link the save follows
-// is followed.
-int ResolveLinks(IFileSystem& fs, const char* path, std::string* pTarget) {
+} // namespace
+
+int ResolveLinks(const char* path, std::string* pTarget) {
+    IFileSystem& fs = FileSystem();
+    // Every save starts here: what failed before is no reason for this one.
+    g_lastFailure = kFileFailed;
     std::string current = path;
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
         std::string next;
-        const int followed = fs.FollowLink(current.c_str(), &next);
+        const int followed = Noted(fs.FollowLink(current.c_str(), &next));
         if (followed < 0)
             return 0;
         if (followed == 0) {
@@ -36,11 +59,15 @@ int ResolveLinks(IFileSystem& fs, const char* path, std::string* pTarget) {
     return 0;
 }
 
+namespace {
+
 int WriteAll(IFileSystem& fs, int fd, const char* data, size_t size) {
     while (size > 0) {
         const long written = fs.Write(fd, data, size);
-        if (written <= 0)
+        if (written <= 0) {
+            Noted(written < 0 ? static_cast<int>(written) : kFileNoRoom);
             return 0;
+        }
         data += written;
         size -= static_cast<size_t>(written);
     }
@@ -114,33 +141,33 @@ std::string TempTemplate(IFileSystem& fs, const std::string& target) {
 // a full disk leaves the old file whole; every later step that fails is at
 // least reported.
 int WriteInPlace(IFileSystem& fs, const std::string& target, const char* data, size_t size) {
-    const int fd = fs.OpenUpdate(target.c_str());
+    const int fd = Noted(fs.OpenUpdate(target.c_str()));
     if (fd < 0)
         return 0;
     uint64_t oldSize = 0;
     int ok = fs.GetSize(fd, &oldSize) >= 0;
-    if (ok && fs.Reserve(fd, size) < 0) {
+    if (ok && Noted(fs.Reserve(fd, size)) < 0) {
         // A reservation that ran out of room part-way may have lengthened the
         // file with zero bytes: cut them off again.
         fs.Truncate(fd, oldSize);
         ok = 0;
     }
-    ok = ok && WriteAll(fs, fd, data, size) && fs.Truncate(fd, size) >= 0 && fs.Sync(fd) >= 0;
-    if (fs.Close(fd) < 0)
+    ok = ok && WriteAll(fs, fd, data, size) && Noted(fs.Truncate(fd, size)) >= 0 &&
+         Noted(fs.Sync(fd)) >= 0;
+    if (Noted(fs.Close(fd)) < 0)
         ok = 0;
     return ok;
 }
 
-enum EBackup { kBackupMade, kBackupFailed, kBackupNoRoom };
-
-// Writes the backup of target beside it, replacing an older one, as one step.
-// It takes the target's owner and group where this process may hand it over;
-// where it may not, the process belongs to the user saving, who read the file.
-EBackup WriteBackup(IFileSystem& fs, const std::string& target, const SBackup& backup) {
+// Writes the backup of target beside it, replacing an older one, as one step;
+// 0 when it could not be made. It takes the target's owner and group where this
+// process may hand it over; where it may not, the process belongs to the user
+// saving, who read the file.
+int WriteBackup(IFileSystem& fs, const std::string& target, const SBackup& backup) {
     std::string temp = TempTemplate(fs, target);
-    const int fd = fs.CreateTemp(temp.data());
+    const int fd = Noted(fs.CreateTemp(temp.data()));
     if (fd < 0)
-        return fd == kFileRefused ? kBackupNoRoom : kBackupFailed;
+        return 0;
     fs.MatchOwner(fd, target.c_str());
     int ok = WriteAll(fs, fd, backup.m_pData, backup.m_size) && fs.Sync(fd) >= 0 &&
              fs.CopyAccess(fd, target.c_str()) >= 0;
@@ -150,23 +177,24 @@ EBackup WriteBackup(IFileSystem& fs, const std::string& target, const SBackup& b
     // never what a link points to.
     if (ok && fs.Rename(temp.c_str(), (target + kBackupSuffix).c_str()) < 0)
         ok = 0;
-    if (!ok) {
+    if (!ok)
         fs.Remove(temp.c_str());
-        return kBackupFailed;
-    }
-    return kBackupMade;
+    return ok;
 }
 
 // Makes the backup pBackup asks for, unless it was made already; 0 when it
-// could not be made. A folder that takes no new file gets none, and the save
-// goes ahead.
+// could not be made, wherever that is (a folder that takes no new file too):
+// the file it would keep must then stay as it is.
 int MakeBackup(IFileSystem& fs, const std::string& target, SBackup* pBackup) {
     if (pBackup == nullptr || pBackup->m_made)
         return 1;
-    const EBackup result = WriteBackup(fs, target, *pBackup);
-    if (result == kBackupMade)
-        pBackup->m_made = 1;
-    return result != kBackupFailed;
+    pBackup->m_made = WriteBackup(fs, target, *pBackup);
+    return pBackup->m_made;
+}
+
+// Whether a failed replacement may be another program holding the file.
+int IsHeld(int result) {
+    return result == kFileBusy || result == kFileRefused;
 }
 
 CPlatformFileSystem g_platformFileSystem;
@@ -182,15 +210,60 @@ void SetFileSystem(IFileSystem* pFileSystem) {
     g_pFileSystem = pFileSystem != nullptr ? pFileSystem : &g_platformFileSystem;
 }
 
+int LastFileFailure() {
+    return g_lastFailure;
+}
+
+std::string TimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    char text[32];
+    const std::tm* pLocal = std::localtime(&now);
+    if (pLocal == nullptr || std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", pLocal) == 0)
+        return std::to_string(static_cast<long long>(now));
+    return text;
+}
+
+int WriteNewFile(const std::string& stem, const std::string& suffix, const std::string& data,
+                 const char* likePath, std::string* pPath) {
+    IFileSystem& fs = FileSystem();
+    g_lastFailure = kFileFailed;
+    // Another copy of the program may have kept its own in the same second.
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        std::string path = stem;
+        if (attempt > 1)
+            path.append(1, '-').append(std::to_string(attempt));
+        path += suffix;
+        const int fd = Noted(fs.OpenNew(path.c_str()));
+        if (fd == kFileExists)
+            continue;
+        if (fd < 0)
+            return 0;
+        if (likePath != nullptr)
+            fs.MatchOwner(fd, likePath);
+        int ok = WriteAll(fs, fd, data.data(), data.size()) && Noted(fs.Sync(fd)) >= 0 &&
+                 (likePath == nullptr || Noted(fs.CopyAccess(fd, likePath)) >= 0);
+        if (Noted(fs.Close(fd)) < 0)
+            ok = 0;
+        if (!ok) {
+            fs.Remove(path.c_str());
+            return 0;
+        }
+        pPath->swap(path);
+        return 1;
+    }
+    return 0;
+}
+
 int ReplaceFileContents(const char* path, const char* data, size_t size, SBackup* pBackup) {
     IFileSystem& fs = FileSystem();
+    g_lastFailure = kFileFailed;
     std::string target;
-    if (!ResolveLinks(fs, path, &target))
+    if (!ResolveLinks(path, &target))
         return 0;
     // A file the user made read-only stays as it is: the replacement would get
     // round the very permission that forbids writing it. So does anything that
     // is not a plain file (a device, a folder).
-    const int replaceable = fs.CheckReplaceable(target.c_str());
+    const int replaceable = Noted(fs.CheckReplaceable(target.c_str()));
     if (replaceable < 0 && replaceable != kFileMissing)
         return 0;
     const int exists = replaceable == 0;
@@ -203,18 +276,20 @@ int ReplaceFileContents(const char* path, const char* data, size_t size, SBackup
     int fd = -1;
     if (!inPlace) {
         temp = TempTemplate(fs, target);
-        fd = fs.CreateTemp(temp.data());
+        fd = Noted(fs.CreateTemp(temp.data()));
         if (fd < 0) {
             // A disk that is full or read-only would fail the in-place write
             // too; only a folder that refuses new files on permission grounds
-            // still lets the file itself be written, with no room for a backup.
+            // still lets the file itself be written, but with no room for a
+            // backup: a file that needs one is not rewritten without it.
             if (fd == kFileRefused)
-                return WriteInPlace(fs, target, data, size);
+                return MakeBackup(fs, target, pBackup) && WriteInPlace(fs, target, data, size);
             return 0;
         }
         // The file stays its owner's, whoever saves it: a save by the
-        // administrator must not lock the owner out of their own file.
-        if (exists && fs.MatchOwner(fd, target.c_str()) < 0) {
+        // administrator must not lock the owner out of their own file. A new
+        // file goes to the owner of the folder it is made in.
+        if (fs.MatchOwner(fd, target.c_str()) < 0 && exists) {
             fs.Close(fd);
             fs.Remove(temp.c_str());
             inPlace = 1;
@@ -223,13 +298,25 @@ int ReplaceFileContents(const char* path, const char* data, size_t size, SBackup
     if (inPlace)
         return MakeBackup(fs, target, pBackup) && WriteInPlace(fs, target, data, size);
 
-    int ok =
-        WriteAll(fs, fd, data, size) && fs.Sync(fd) >= 0 && fs.CopyAccess(fd, target.c_str()) >= 0;
-    if (fs.Close(fd) < 0)
+    int ok = WriteAll(fs, fd, data, size) && Noted(fs.Sync(fd)) >= 0 &&
+             Noted(fs.CopyAccess(fd, target.c_str())) >= 0;
+    if (Noted(fs.Close(fd)) < 0)
         ok = 0;
     if (ok && !MakeBackup(fs, target, pBackup))
         ok = 0;
-    if (ok && fs.Rename(temp.c_str(), target.c_str()) < 0)
+    int renamed = ok ? Noted(fs.Rename(temp.c_str(), target.c_str())) : 0;
+    // A file another program holds may be barred from replacement while it
+    // may still be written: try again for a while, then write it in place.
+    // The checks above found it no read-only file.
+    for (int attempt = 1; IsHeld(renamed) && attempt < kReplaceAttempts; ++attempt) {
+        std::this_thread::sleep_for(kReplacePause);
+        renamed = Noted(fs.Rename(temp.c_str(), target.c_str()));
+    }
+    if (IsHeld(renamed)) {
+        fs.Remove(temp.c_str());
+        return WriteInPlace(fs, target, data, size);
+    }
+    if (renamed < 0)
         ok = 0;
     if (!ok) {
         fs.Remove(temp.c_str());

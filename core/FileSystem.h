@@ -21,6 +21,8 @@ enum EFileError : int {
     kFileNoRoom = -4,      // the disk (or the user's share of it) is full
     kFileNotPlain = -5,    // a folder, a device or a pipe where a file was wanted
     kFileUnsupported = -6, // the file system cannot do this at all
+    kFileExists = -7,      // a new file's name is taken
+    kFileBusy = -8,        // another program holds the file without sharing it so
 };
 
 class IFileSystem {
@@ -28,17 +30,23 @@ public:
     // ---- Files by handle: small non-negative numbers.
 
     // Opens an existing plain file for reading; anything else (a folder, a
-    // device, a pipe that would block) is refused with kFileNotPlain.
+    // device, a pipe that would block) is refused with kFileNotPlain. Where the
+    // save follows symbolic links itself, never through one.
     virtual int OpenRead(const char* path) = 0;
     // Opens a file for writing, creating it empty and private to this user
     // (0600 where files carry permission bits) when it is missing; an existing
-    // file is opened as it is.
+    // file is opened as it is. Where the save follows symbolic links itself,
+    // never through one. A file made by the administrator goes as MatchOwner
+    // gives a new file.
     virtual int OpenCreate(const char* path) = 0;
     // Opens an existing plain file to be rewritten in place, neither creating
     // nor emptying it. Where the save follows symbolic links itself, never
     // through one: a link put in the file's place since must not redirect the
     // write.
     virtual int OpenUpdate(const char* path) = 0;
+    // Creates a new file at path, private to this user, never over anything:
+    // kFileExists when the name is taken.
+    virtual int OpenNew(const char* path) = 0;
     // Creates a new, unique file from a template ending in "XXXXXX" (replaced in
     // place), private to this user. kFileRefused where the folder takes no new
     // file from this process, though the files in it may still be writable.
@@ -63,7 +71,10 @@ public:
     // makes it private to this user.
     virtual int CopyAccess(int fd, const char* path) = 0;
     // Gives an open file the owner and group of the file at path; kFileRefused
-    // where this process may not hand a file over like that.
+    // where this process may not hand a file over like that. Where there is no
+    // file at path and the process has the administrator's powers, the file
+    // goes to the owner and group of the folder path names (when that is not
+    // the administrator), so that what root makes in a user's folder is theirs.
     virtual int MatchOwner(int fd, const char* path) = 0;
     virtual int Close(int fd) = 0;
 
@@ -72,7 +83,8 @@ public:
     // Whether the file at path, links followed, may have its contents replaced
     // by this process: 0 for a plain file it may write, kFileMissing when there
     // is none, kFileRefused for one it may not write (the user made it
-    // read-only), kFileNotPlain for anything but a plain file.
+    // read-only: to the administrator too, a file its owner may not write),
+    // kFileNotPlain for anything but a plain file.
     virtual int CheckReplaceable(const char* path) = 0;
     // 1 when the file at path must be rewritten where it stands rather than
     // replaced: it has other names (hard links) that a replacement would part
@@ -95,6 +107,12 @@ public:
     // folder (a bare name for a file in the working folder).
     virtual int ListBeside(const char* path, std::vector<std::string>* pPaths) = 0;
 
+    // The folder where the program keeps files of its own for this user,
+    // made when missing, with its separator at the end: on Linux
+    // $XDG_STATE_HOME/kadenzo/ (~/.local/state/kadenzo/ by default), on
+    // Windows %LOCALAPPDATA%\Kadenzo\.
+    virtual int MakeStateFolder(std::string* pFolder) = 0;
+
     // ---- Processes.
 
     virtual uint32_t ProcessId() = 0;
@@ -111,6 +129,10 @@ protected:
 // platform's.
 IFileSystem& FileSystem();
 void SetFileSystem(IFileSystem* pFileSystem);
+
+// The file that path finally names once every symbolic link the save follows
+// is followed; 0 for a loop, or a link FollowLink refuses.
+int ResolveLinks(const char* path, std::string* pTarget);
 
 // The file as it was first read, to be kept beside it as "<name>.bak" before
 // a save replaces it. Made is set once the backup is on the disk; a backup
@@ -130,8 +152,10 @@ struct SBackup {
 //
 // The file is written in place instead, keeping its owner and its other names,
 // where it must stay in place (see MustStayInPlace), where the temporary file
-// cannot be handed to the old file's owner, and where the folder takes no new
-// file. In place, room for the new contents is reserved before the first byte
+// cannot be handed to the old file's owner, where the folder takes no new
+// file, and where the replacement is refused (kFileBusy, kFileRefused) for
+// about a second: another program holds the file open without letting it be
+// replaced. In place, room for the new contents is reserved before the first byte
 // is written: where it cannot be, the old file stays whole and the save returns
 // 0. A failed write, flush or close there returns 0 too.
 //
@@ -140,9 +164,8 @@ struct SBackup {
 //
 // With pBackup, the backup is made beside the target (replacing an older one,
 // with the target's owner, group and permissions) before the target is
-// replaced; a backup that cannot be made fails the save, leaving the old file
-// as it was. Where the folder takes no new file there can be no backup, and the
-// save goes ahead without one.
+// replaced; a backup that cannot be made (a folder that takes no new file too)
+// fails the save, leaving the old file as it was.
 //
 // The temporary files are named after the target, this process's id and a
 // random part ("drums.set.saving-1234-Ab3xYz"). A save killed half-way leaves
@@ -150,3 +173,17 @@ struct SBackup {
 // file whose process has gone, so they never pile up.
 int ReplaceFileContents(const char* path, const char* data, size_t size,
                         SBackup* pBackup = nullptr);
+
+// Why the last ReplaceFileContents, WriteNewFile or ResolveLinks failed (see
+// EFileError; kFileFailed where nothing better is known).
+int LastFileFailure();
+
+// The local date and time as "20261207-140512", for names of files kept.
+std::string TimeStamp();
+
+// Writes data to a new file named stem + suffix, never over anything: where
+// that name is taken, stem + "-2" + suffix, and so on. With likePath, the file
+// takes that file's owner, group and permissions (else it is private). 1 with
+// its name in pPath; 0 when none could be written, and nothing is left.
+int WriteNewFile(const std::string& stem, const std::string& suffix, const std::string& data,
+                 const char* likePath, std::string* pPath);

@@ -19,6 +19,7 @@ public:
     int OpenRead(const char* path) override;
     int OpenCreate(const char* path) override;
     int OpenUpdate(const char* path) override;
+    int OpenNew(const char* path) override;
     int CreateTemp(char* pathTemplate) override;
     long Read(int fd, void* buffer, size_t size) override;
     long Write(int fd, const void* data, size_t size) override;
@@ -36,6 +37,7 @@ public:
     int Remove(const char* path) override;
     int SyncFolder(const char* path) override;
     int ListBeside(const char* path, std::vector<std::string>* pPaths) override;
+    int MakeStateFolder(std::string* pFolder) override;
     uint32_t ProcessId() override;
     int IsProcessRunning(uint32_t pid) override;
 
@@ -62,6 +64,7 @@ public:
     int OpenRead(const char* path) override;
     int OpenCreate(const char* path) override;
     int OpenUpdate(const char* path) override;
+    int OpenNew(const char* path) override;
     int CreateTemp(char* pathTemplate) override;
     long Read(int fd, void* buffer, size_t size) override;
     long Write(int fd, const void* data, size_t size) override;
@@ -79,6 +82,7 @@ public:
     int Remove(const char* path) override;
     int SyncFolder(const char* path) override;
     int ListBeside(const char* path, std::vector<std::string>* pPaths) override;
+    int MakeStateFolder(std::string* pFolder) override;
     uint32_t ProcessId() override;
     int IsProcessRunning(uint32_t pid) override;
     virtual ~CPosixFileSystem() = default;

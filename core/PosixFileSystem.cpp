@@ -65,17 +65,37 @@ int KeepIfPlain(int fd) {
     return result;
 }
 
+// Run as root, a new file in a folder someone else owns goes to that owner: the
+// folder's user must be able to read and replace it on their own runs.
+int GiveToFolderOwner(int fd, const char* path) {
+    if (geteuid() != 0)
+        return 0;
+    const std::string folder = FolderOf(path);
+    struct stat info;
+    if (stat(folder.empty() ? "." : folder.c_str(), &info) < 0)
+        return Fail();
+    if (info.st_uid == 0)
+        return 0;
+    return OrFail(fchown(fd, info.st_uid, info.st_gid));
+}
+
 } // namespace
 
 int CPosixFileSystem::OpenRead(const char* path) {
     // Not blocking, so that a pipe in the file's place cannot hang the start.
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     return fd < 0 ? Fail() : KeepIfPlain(fd);
 }
 
 int CPosixFileSystem::OpenCreate(const char* path) {
     // Not blocking, so that a pipe in the file's place cannot hang the start.
-    return OrFail(open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600));
+    const int flags = O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW;
+    const int fd = open(path, flags | O_CREAT | O_EXCL, 0600);
+    if (fd >= 0) {
+        GiveToFolderOwner(fd, path);
+        return fd;
+    }
+    return errno == EEXIST ? OrFail(open(path, flags)) : Fail();
 }
 
 int CPosixFileSystem::OpenUpdate(const char* path) {
@@ -86,6 +106,13 @@ int CPosixFileSystem::OpenUpdate(const char* path) {
     if (fd < 0 && errno == EACCES)
         fd = open(path, O_WRONLY | flags);
     return fd < 0 ? Fail() : KeepIfPlain(fd);
+}
+
+int CPosixFileSystem::OpenNew(const char* path) {
+    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno == EEXIST ? kFileExists : Fail();
+    return fd;
 }
 
 int CPosixFileSystem::CreateTemp(char* pathTemplate) {
@@ -156,7 +183,9 @@ int CPosixFileSystem::CopyAccess(int fd, const char* path) {
 int CPosixFileSystem::MatchOwner(int fd, const char* path) {
     struct stat wanted;
     struct stat current;
-    if (stat(path, &wanted) < 0 || fstat(fd, &current) < 0)
+    if (stat(path, &wanted) < 0)
+        return errno == ENOENT ? GiveToFolderOwner(fd, path) : Fail();
+    if (fstat(fd, &current) < 0)
         return Fail();
     if (wanted.st_uid == current.st_uid && wanted.st_gid == current.st_gid)
         return 0;
@@ -173,6 +202,10 @@ int CPosixFileSystem::CheckReplaceable(const char* path) {
         return Fail();
     if (!S_ISREG(info.st_mode))
         return kFileNotPlain;
+    // Root may write anything: a file its owner may not write is read-only
+    // to root too.
+    if (geteuid() == 0 && (info.st_mode & S_IWUSR) == 0)
+        return kFileRefused;
     return OrFail(faccessat(AT_FDCWD, path, W_OK, AT_EACCESS));
 }
 
@@ -242,6 +275,28 @@ int CPosixFileSystem::ListBeside(const char* path, std::vector<std::string>* pPa
     const int result = errno != 0 ? Fail() : 0;
     closedir(pFolder);
     return result;
+}
+
+int CPosixFileSystem::MakeStateFolder(std::string* pFolder) {
+    // A relative XDG_STATE_HOME is to be ignored, as the base directory
+    // specification says.
+    const char* pState = getenv("XDG_STATE_HOME");
+    std::string folder;
+    if (pState != nullptr && pState[0] == '/') {
+        folder = pState;
+    } else {
+        const char* pHome = getenv("HOME");
+        if (pHome == nullptr || pHome[0] != '/')
+            return kFileMissing;
+        folder = std::string(pHome) + "/.local/state";
+    }
+    folder += "/kadenzo/";
+    for (size_t at = 1; at < folder.size(); ++at) {
+        if (folder[at] == '/' && mkdir(folder.substr(0, at).c_str(), 0700) < 0 && errno != EEXIST)
+            return Fail();
+    }
+    *pFolder = folder;
+    return 0;
 }
 
 uint32_t CPosixFileSystem::ProcessId() {

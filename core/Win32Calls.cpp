@@ -12,6 +12,12 @@ int FromError(DWORD error) {
         return kFileMissing;
     case ERROR_ACCESS_DENIED:
         return kFileRefused;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return kFileExists;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return kFileBusy;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return kFileNoRoom;

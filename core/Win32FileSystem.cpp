@@ -93,6 +93,11 @@ int CWin32FileSystem::OpenUpdate(const char* path) {
     return file == INVALID_HANDLE_VALUE ? OpenFailure(path) : Adopt(file);
 }
 
+int CWin32FileSystem::OpenNew(const char* path) {
+    const HANDLE file = OpenPath(path, GENERIC_WRITE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+    return file == INVALID_HANDLE_VALUE ? OpenFailure(path) : Adopt(file);
+}
+
 int CWin32FileSystem::CreateTemp(char* pathTemplate) {
     static const char kAlphabet[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";

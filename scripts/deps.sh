@@ -28,19 +28,38 @@ if [[ "${1:-run}" == test ]]; then
          pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus)
 fi
 
-missing=()
-for p in "${want[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-((${#missing[@]} == 0)) && exit 0
+# The 32-bit Windows build runs under Wine's i386 loader, which comes from the
+# i386 architecture's packages: only where the kernel runs 32-bit programs,
+# which libc6-i386 (an amd64 package) lets us try first.
+if [[ "${1:-run}" != run ]]; then
+  want+=(libc6-i386)
+fi
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
   sudo=(sudo)
 fi
-echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    installed "$p" || missing+=("$p")
+  done
+  ((${#missing[@]} == 0)) && return 0
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+}
+
+install_missing "${want[@]}"
+if [[ "${1:-run}" != run ]] && ! installed wine32:i386; then
+  if /lib32/ld-linux.so.2 --version >/dev/null 2>&1; then
+    echo "This kernel runs 32-bit programs: enabling i386 packages for Wine's 32-bit loader."
+    "${sudo[@]}" dpkg --add-architecture i386
+    install_missing wine32:i386
+  else
+    echo "This kernel does not run 32-bit programs: Wine's 32-bit loader is not installed."
+  fi
+fi

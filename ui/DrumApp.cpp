@@ -15,10 +15,11 @@ BOOL CDrumApp::InitInstance() {
         CDrumPadDlg dlg;
         m_pMainWnd = &dlg;
         dlg.DoModal();
+        // The window has closed: nothing is sent to it from here on.
+        m_pMainWnd = nullptr;
         // Leaving the scope destroys the window object: the kit goes first and
         // writes "drums.set".
     }
-    m_pMainWnd = nullptr;
     // The program ends here rather than in a message loop of the framework's.
     return FALSE;
 }

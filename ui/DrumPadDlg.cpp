@@ -12,6 +12,25 @@ namespace {
 const char kStatusIdle[] = "Click the above box before you start to drum";
 const char kStatusDrumming[] = "Hit some defined keys to make some noise!";
 
+// What the save at the end has to tell goes in message boxes of their own:
+// by then the drum pad window has closed.
+class CSaveMessages : public ISavePrompt {
+public:
+    int AskRetry(const std::string& text) override {
+        const int pressed =
+            AfxMessageBox(text.c_str(), kSaveCaption, MB_RETRYCANCEL | MB_ICONWARNING);
+        return pressed == 0 ? -1 : pressed == IDRETRY;
+    }
+    int Tell(const std::string& text) override {
+        return AfxMessageBox(text.c_str(), kSaveCaption, MB_OK | MB_ICONWARNING) != 0;
+    }
+
+private:
+    static constexpr char kSaveCaption[] = "Kadenzo";
+};
+
+CSaveMessages s_saveMessages;
+
 // The sound device binds itself to the program's main window.
 kds::HWND MainWindowHandle() {
     CWnd* pMain = AfxGetMainWnd();
@@ -25,6 +44,9 @@ CDrumPadDlg::CDrumPadDlg(CWnd* pParent) : CDialog(IDD_DRUMPAD, pParent) {
     m_status = kStatusIdle;
     CWinApp* pApp = AfxGetApp();
     m_hIcon = pApp ? pApp->LoadIcon(IDR_MAINFRAME) : nullptr;
+    // The window ends the run, and the kit saves as it goes: a failure is
+    // asked about.
+    m_kit.m_pPrompt = &s_saveMessages;
 }
 
 CDrumPadDlg::~CDrumPadDlg() = default;
@@ -174,8 +196,9 @@ void CDrumPadDlg::OnSetFocusDrumBox(NMHDR* /*pNMHDR*/, LRESULT* pResult) {
 
 void CDrumPadDlg::OnEndSession(BOOL bEnding) {
     // The desktop session may end the program without letting the window
-    // close: the names and bindings are saved now.
+    // close: the names and bindings are saved now, or kept aside where they
+    // cannot be, as nobody may be there to ask.
     if (bEnding && IsRunning())
-        m_kit.SaveIfRead();
+        m_kit.SaveOrKeep(nullptr);
     CDialog::OnEndSession(bEnding);
 }

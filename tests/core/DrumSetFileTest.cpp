@@ -66,10 +66,17 @@ std::vector<SCraftedFile> CraftedFiles() {
          {{0, "Kick"}, {1, "Snare"}},
          {{1, 5}}},
         {"BlanksKept", "  Tom  \r\n\t\r\n", {{0, "  Tom  "}, {1, "\t"}}, {}},
-        {"ZeroAndCtrlZAreOrdinaryBytes",
-         "a\0b\r\nc\x1a\r\n\x1a\r\n"s + Repeat("\r\n", 25) + "1 2",
-         {{0, "a\0b"s}, {1, "c\x1a"}, {2, "\x1a"}},
+        // The Windows text mode's bytes.
+        {"ZeroByteEndsANamesText",
+         "a\0b\r\n\0c\r\nd\r\0\r\n"s + Repeat("\r\n", 25) + "1 2",
+         {{0, "a"}, {2, "d\r"}},
          {{1, 1}, {2, 2}}},
+        {"CtrlZEndsTheFileInAName",
+         "Kick\r\nSn\x1a"
+         "are\r\nTom\r\n",
+         {{0, "Kick"}, {1, "Sn"}},
+         {}},
+        {"CtrlZEndsTheFileInTheKeyMap", kNoNames + "255 255 3 \x1a 5", {}, {{3, 3}}},
         {"LoneCarriageReturnStaysInName",
          "x\ry\r\nz\r\r\n\rw\r\n",
          {{0, "x\ry"}, {1, "z\r"}, {2, "\rw"}},
@@ -204,14 +211,21 @@ TEST_F(DrumSetFile, MatchesTheWindowsLayoutByteForByte) {
     EXPECT_EQ(windowsFile, ReadBytes("windows.set"));
 }
 
+// What would end a line, a name or the file is saved as a blank; a lone CR
+// is written as read, as the Windows text mode writes it.
 TEST_F(DrumSetFile, LineBreaksInsideANameAreSavedAsBlanks) {
     CDrumKit kit;
-    kit.m_names[0] = "two\r\nlines\n";
-    kit.m_names[1] = "lone\rreturn";
+    kit.m_names[0] = "two\nlines\n";
+    kit.m_names[1] = "lone\rreturn\r";
+    kit.m_names[2] = "zero\0and\x1a"s;
     kit.Assign(1, 4);
     ASSERT_EQ(1, kit.SaveSet("drums.set"));
-    EXPECT_EQ("two  lines \r\nlone return\r\n" + Repeat("\r\n", 26) + "4 " + Repeat("255 ", 254),
+    EXPECT_EQ("two lines \r\nlone\rreturn\r\r\nzero and \r\n"s + Repeat("\r\n", 25) + "4 " +
+                  Repeat("255 ", 254),
               ReadBytes("drums.set"));
+    CDrumKit reread;
+    ASSERT_EQ(1, reread.LoadSet("drums.set"));
+    EXPECT_EQ("lone\rreturn\r", reread.m_names[1]);
 }
 
 TEST_F(DrumSetFile, ScanCodeZeroIsNeitherWrittenNorRead) {
@@ -224,7 +238,8 @@ TEST_F(DrumSetFile, ScanCodeZeroIsNeitherWrittenNorRead) {
     EXPECT_EQ(kNoSound, reloaded.m_keyMap[0]);
 }
 
-// Names of every kind but with no line break, so each must come back whole.
+// Names of every kind but with no byte that ends a line, a name or the file,
+// so each must come back whole.
 std::string RandomName(std::mt19937& random) {
     static const int kLengths[] = {0, 1, 5, 252, 253, 254, 255, 600, 5000};
     std::uniform_int_distribution<int> pickLength(0, 8);
@@ -232,7 +247,7 @@ std::string RandomName(std::mt19937& random) {
     std::string name(static_cast<size_t>(kLengths[pickLength(random)]), ' ');
     for (char& c : name) {
         int byte = pickByte(random);
-        while (byte == '\r' || byte == '\n')
+        while (byte == '\n' || byte == 0 || byte == 26)
             byte = pickByte(random);
         c = static_cast<char>(byte);
     }

@@ -17,21 +17,12 @@
 #include <string>
 #include <vector>
 
+using namespace std::string_literals;
+
 namespace {
 
 const char kFile[] = "drums.set";
 const char kBackup[] = "drums.set.bak";
-
-// The user's file as the program writes it: names, and keys 16 to 43 bound.
-std::string UserFile() {
-    std::string names[kSoundCount];
-    int32_t keyMap[kKeyMapSize];
-    for (int i = 0; i < kSoundCount; ++i)
-        names[i] = "Sound " + std::to_string(i);
-    for (int code = 0; code < kKeyMapSize; ++code)
-        keyMap[code] = code >= 16 && code < 16 + kSoundCount ? code - 16 : kNoSound;
-    return FormatDrumSet(names, keyMap);
-}
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -42,7 +33,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 // The user's file as a text editor may have saved it.
 std::string Utf16WithByteOrderMark() {
     std::string bytes = "\xff\xfe";
-    for (char c : UserFile()) {
+    for (char c : UserSetBytes()) {
         bytes += c;
         bytes += '\0';
     }
@@ -50,7 +41,7 @@ std::string Utf16WithByteOrderMark() {
 }
 
 std::string WithTypo() {
-    std::string file = UserFile();
+    std::string file = UserSetBytes();
     const size_t at = file.rfind(" 10 ");
     return file.replace(at, 4, " 1O ");
 }
@@ -66,20 +57,23 @@ std::ostream& operator<<(std::ostream& out, const SFileCase& c) {
 
 // Files a save gives back, line ends apart, or of which it keeps every byte.
 const SFileCase kWholeFiles[] = {
-    {"AsTheProgramWritesIt", UserFile},
-    {"LineFeedsAlone", [] { return Replaced(UserFile(), "\r\n", "\n"); }},
-    {"LineEndAfterTheKeyMap", [] { return UserFile() + "\r\n"; }},
+    {"AsTheProgramWritesIt", UserSetBytes},
+    {"LineFeedsAlone", [] { return Replaced(UserSetBytes(), "\r\n", "\n"); }},
+    {"LineEndAfterTheKeyMap", [] { return UserSetBytes() + "\r\n"; }},
     {"Empty", [] { return std::string(); }},
-    {"TenNamesOnly", [] { return UserFile().substr(0, UserFile().find("Sound 10")); }},
+    {"TenNamesOnly", [] { return UserSetBytes().substr(0, UserSetBytes().find("Sound 10")); }},
+    // A lone CR stays in its name: the whole file becomes the first name.
+    {"OldMacLineEnds", [] { return Replaced(UserSetBytes(), "\r\n", "\r"); }},
 };
 
 // Files read only in part: a save would lose what was not understood.
 const SFileCase kMisreadFiles[] = {
     {"Utf16WithByteOrderMark", Utf16WithByteOrderMark},
-    {"OldMacLineEnds", [] { return Replaced(UserFile(), "\r\n", "\r"); }},
     {"TypoInTheKeyMap", WithTypo},
-    {"OctalNumber", [] { return Replaced(UserFile(), " 10 ", " 012 "); }},
-    {"WordsAfterTheKeyMap", [] { return UserFile() + "notes"; }},
+    {"ZeroByteInAName", [] { return Replaced(UserSetBytes(), "Sound 5", "Sou\0nd 5"s); }},
+    {"CtrlZBeforeTheEnd", [] { return Replaced(UserSetBytes(), "Sound 20", "\x1aSound 20"); }},
+    {"OctalNumber", [] { return Replaced(UserSetBytes(), " 10 ", " 012 "); }},
+    {"WordsAfterTheKeyMap", [] { return UserSetBytes() + "notes"; }},
 };
 
 // One run of the program over a file system in memory.
@@ -92,6 +86,17 @@ protected:
         kit.Init();
         if (change)
             change(kit);
+    }
+
+    // The bytes of the one recovery file the run kept.
+    std::string Recovered() const {
+        std::vector<std::string> kept;
+        for (const std::string& name : m_fs.Names()) {
+            if (name.rfind(CMemoryFileSystem::kStateFolder, 0) == 0)
+                kept.push_back(name);
+        }
+        EXPECT_EQ(1u, kept.size());
+        return kept.empty() ? std::string() : m_fs.Get(kept[0]);
     }
 
     CMemoryFileSystem m_fs;
@@ -175,7 +180,7 @@ TEST_F(SavesOfOneRun, MakeOneBackupOnly) {
 
 // A save leaves nothing more to save: the next one writes nothing.
 TEST_F(SavesOfOneRun, WriteOnlyWhatChangedSinceTheLastSave) {
-    m_fs.Put(kFile, UserFile());
+    m_fs.Put(kFile, UserSetBytes());
     RunProgram([&](CDrumKit& kit) {
         Rename(kit);
         EXPECT_EQ(1, kit.SaveIfRead());
@@ -189,13 +194,19 @@ TEST_F(SavesOfOneRun, FirstRunWritesTheEmptySetWithoutAChange) {
     EXPECT_EQ(EmptySetBytes(), m_fs.Get(kFile));
 }
 
-// Where the folder takes no new file there is no room for a backup either.
-TEST_F(SavesOfOneRun, InAFolderTakingNoNewFileGoAheadWithoutBackup) {
+// Where the folder takes no new file there is no room for a backup either: a
+// misread file is not rewritten without one.
+TEST_F(SavesOfOneRun, InAFolderTakingNoNewFileFailWithoutABackup) {
     m_fs.Put(kFile, WithTypo());
     m_fs.RefuseNewFiles(true);
-    RunProgram(Rename);
-    EXPECT_NE(std::string::npos, m_fs.Get(kFile).find("Renamed"));
-    EXPECT_EQ(std::vector<std::string>{kFile}, m_fs.Names());
+    std::string changes;
+    RunProgram([&](CDrumKit& kit) {
+        Rename(kit);
+        EXPECT_EQ(0, kit.SaveIfRead());
+        changes = FormatDrumSet(kit.m_names, kit.m_keyMap);
+    });
+    EXPECT_EQ(WithTypo(), m_fs.Get(kFile));
+    EXPECT_EQ(changes, Recovered());
 }
 
 // The new file is written before the backup: room for it alone is not enough.
@@ -203,12 +214,14 @@ TEST_F(SavesOfOneRun, FailWhenTheBackupCannotBeMadeAndKeepTheFile) {
     const std::string bytes = WithTypo();
     m_fs.Put(kFile, bytes);
     m_fs.SetCapacity(3 * bytes.size() - 1);
+    std::string changes;
     RunProgram([&](CDrumKit& kit) {
         Rename(kit);
         EXPECT_EQ(0, kit.SaveIfRead());
+        changes = FormatDrumSet(kit.m_names, kit.m_keyMap);
     });
     EXPECT_EQ(bytes, m_fs.Get(kFile));
-    EXPECT_EQ(std::vector<std::string>{kFile}, m_fs.Names());
+    EXPECT_EQ(changes, Recovered());
 }
 
 struct SInPlaceCase {
@@ -263,7 +276,9 @@ TEST_F(SavesOfOneRun, InPlaceCutAShorterFileToLength) {
 class SizeLimit : public OneRun, public ::testing::Test {
 protected:
     // All of the user's file but the first name.
-    static std::string Rest() { return "\r\n" + UserFile().substr(UserFile().find("Sound 1\r\n")); }
+    static std::string Rest() {
+        return "\r\n" + UserSetBytes().substr(UserSetBytes().find("Sound 1\r\n"));
+    }
     // A file of size bytes: one long name, then the rest of the user's file.
     static std::string FileOf(size_t size) {
         return std::string(size - Rest().size(), 'x') + Rest();
@@ -286,14 +301,16 @@ TEST_F(SizeLimit, FileAtTheLimitLoadsWhole) {
 TEST_F(SizeLimit, LargerFileIsLeftUnreadAndUnwritten) {
     const std::string bytes = FileOf(kMaxSetFileBytes + 1);
     m_fs.Put(kFile, bytes);
+    std::string changes;
     RunProgram([&](CDrumKit& kit) {
         EXPECT_EQ("", kit.m_names[1]);
         EXPECT_EQ(kNoSound, kit.m_keyMap[16]);
         kit.Assign(30, 2);
         EXPECT_EQ(0, kit.SaveIfRead());
+        changes = FormatDrumSet(kit.m_names, kit.m_keyMap);
     });
     EXPECT_TRUE(bytes == m_fs.Get(kFile));
-    EXPECT_EQ(std::vector<std::string>{kFile}, m_fs.Names());
+    EXPECT_EQ(changes, Recovered());
 }
 
 struct SKeepCase {

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +23,13 @@
 namespace {
 
 const std::string kOldContents = "Old kick\r\nOld snare\r\n";
+
+// A save of a kit holding a name only this save gives.
+int SaveNew(const char* path) {
+    CDrumKit kit;
+    kit.m_names[0] = "New kick";
+    return kit.SaveSet(path);
+}
 
 class SaveOnDisk : public ::testing::Test {
 protected:
@@ -36,13 +44,6 @@ protected:
         struct stat info = {};
         EXPECT_EQ(0, lstat(path, &info)) << path;
         return info;
-    }
-
-    // A save of a kit holding a name only this save gives.
-    static int SaveNew(const char* path) {
-        CDrumKit kit;
-        kit.m_names[0] = "New kick";
-        return kit.SaveSet(path);
     }
 
     static std::string NewBytes() {
@@ -150,6 +151,77 @@ TEST_F(SaveOnDisk, UserFollowsTheirOwnLink) {
     EXPECT_EQ(NewBytes(), ReadBytes("home/store/drums.set"));
     EXPECT_TRUE(std::filesystem::is_symlink("home/drums.set"));
 }
+
+struct SRootRun {
+    const char* m_label;
+    std::function<void()> m_leftByTheUser; // what the user's folder holds
+    std::function<void()> m_check;         // after root ran the program there
+};
+
+std::ostream& operator<<(std::ostream& out, const SRootRun& c) {
+    return out << c.m_label;
+}
+
+const SRootRun kRootRuns[] = {
+    {"LinkToAFileOnlyRootMayRead",
+     [] {
+         WriteBytes("secret", "Root's secret\r\n");
+         ASSERT_EQ(0, chmod("secret", 0600));
+         std::filesystem::create_symlink("secret", "drums.set");
+         ASSERT_EQ(0, lchown("drums.set", kNobody, kNobody));
+     },
+     [] { EXPECT_EQ("Root's secret\r\n", ReadBytes("secret")); }},
+    {"DanglingLink",
+     [] {
+         std::filesystem::create_symlink("made-by-root", "drums.set");
+         ASSERT_EQ(0, lchown("drums.set", kNobody, kNobody));
+     },
+     [] { EXPECT_FALSE(std::filesystem::exists("made-by-root")); }},
+    {"FileItsOwnerMadeReadOnly",
+     [] {
+         WriteBytes("drums.set", kOldContents);
+         ASSERT_EQ(0, chown("drums.set", kNobody, kNobody));
+         ASSERT_EQ(0, chmod("drums.set", 0444));
+     },
+     [] {
+         EXPECT_EQ(kOldContents, ReadBytes("drums.set"));
+         EXPECT_EQ(0444, ModeOf("drums.set"));
+     }},
+    {"EmptyFolder", [] {},
+     [] {
+         struct stat info = {};
+         ASSERT_EQ(0, stat("drums.set", &info));
+         EXPECT_EQ(kNobody, info.st_uid);
+         EXPECT_EQ(kNobody, info.st_gid);
+         EXPECT_EQ(0600u, info.st_mode & 07777);
+         // The user's own next run reads it and may save it.
+         EXPECT_EQ(1, RunAsUser(kNobody, [] {
+                       CDrumKit kit;
+                       return kit.LoadSet("drums.set") && SaveNew("drums.set");
+                   }));
+     }},
+};
+
+class RootRun : public SaveOnDisk, public ::testing::WithParamInterface<SRootRun> {};
+
+// Root running the program in a user's folder takes nothing: it reads nothing
+// the user could not, writes nothing the user could not, and what it makes
+// there is the user's.
+TEST_P(RootRun, InAUsersFolderTakesNothing) {
+    ASSERT_EQ(0, chown(".", kNobody, kNobody));
+    GetParam().m_leftByTheUser();
+    {
+        CFakeSoundScope fake;
+        CDrumKit kit;
+        kit.Init();
+        EXPECT_NE("Root's secret", kit.m_names[0]);
+        kit.m_names[0] = "Root's change";
+    }
+    GetParam().m_check();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RootRun, ::testing::ValuesIn(kRootRuns),
+                         [](const auto& info) { return std::string(info.param.m_label); });
 
 // The user's file held more than the kit understood (a typo stops the key map)
 // and root changed something: the file as read is kept, the user's too.

@@ -21,62 +21,6 @@ namespace {
 
 const std::string kOldContents = "Old kick\r\nOld snare\r\n";
 
-// A kit whose file differs from the old one in every part.
-void MakeNewKit(CDrumKit& kit) {
-    kit.m_names[0] = "New kick";
-    kit.m_names[27] = "New crash";
-    kit.Assign(30, 0);
-    kit.Assign(57, 27);
-}
-
-std::string NewKitBytes() {
-    CDrumKit kit;
-    MakeNewKit(kit);
-    return FormatDrumSet(kit.m_names, kit.m_keyMap);
-}
-
-struct SSaveFault {
-    const char* m_label;
-    EStep m_step;
-    EFileError m_error;
-};
-
-std::ostream& operator<<(std::ostream& out, const SSaveFault& fault) {
-    return out << fault.m_label;
-}
-
-class SaveFailing : public ::testing::TestWithParam<SSaveFault> {
-protected:
-    CTempFolder m_folder;
-};
-
-TEST_P(SaveFailing, ReportsFailureAndLeavesTheOldFileWhole) {
-    WriteBytes("drums.set", kOldContents);
-    std::filesystem::permissions("drums.set", std::filesystem::perms(0640));
-    CFaultyFileSystem fs;
-    fs.Fail(GetParam().m_step, GetParam().m_error);
-    CDrumKit kit;
-    MakeNewKit(kit);
-
-    EXPECT_EQ(0, kit.SaveSet("drums.set"));
-    EXPECT_EQ(kOldContents, ReadBytes("drums.set"));
-    EXPECT_EQ(0640, ModeOf("drums.set"));
-    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, SaveFailing,
-    ::testing::Values(SSaveFault{"FileReadOnly", kCheckReplaceable, kFileRefused},
-                      SSaveFault{"FileNoPlainFile", kCheckReplaceable, kFileNotPlain},
-                      SSaveFault{"TempNotCreatableDiskFull", kCreateTemp, kFileNoRoom},
-                      SSaveFault{"TempNotCreatableReadOnlyDisk", kCreateTemp, kFileFailed},
-                      SSaveFault{"WriteFails", kWrite, kFileNoRoom},
-                      SSaveFault{"FlushFails", kSync, kFileFailed},
-                      SSaveFault{"PermissionNotSet", kCopyAccess, kFileFailed},
-                      SSaveFault{"CloseFails", kClose, kFileFailed},
-                      SSaveFault{"RenameFails", kRename, kFileFailed}),
-    [](const auto& info) { return std::string(info.param.m_label); });
-
 class SaveSet : public ::testing::Test {
 protected:
     CTempFolder m_folder;
@@ -117,55 +61,6 @@ TEST_F(SaveSet, FileMadeAtStartIsPrivate) {
     ASSERT_EQ(1, kit.LoadSet("other.set"));
     EXPECT_EQ(0600, ModeOf("other.set"));
 }
-
-struct SInPlaceCase {
-    const char* m_label;
-    EFileError m_tempError; // why no temporary file could be made
-    EStep m_step;           // then this step fails too, unless it is kStepCount
-    int m_result;
-};
-
-std::ostream& operator<<(std::ostream& out, const SInPlaceCase& c) {
-    return out << c.m_label;
-}
-
-class SaveInPlace : public ::testing::TestWithParam<SInPlaceCase> {
-protected:
-    CTempFolder m_folder;
-};
-
-// A read-only folder holding a writable file: the file itself is all there is.
-TEST_P(SaveInPlace, WritesTheFileItselfAndReportsEveryFailure) {
-    const SInPlaceCase& c = GetParam();
-    WriteBytes("drums.set", kOldContents);
-    std::filesystem::permissions("drums.set", std::filesystem::perms(0640));
-    CFaultyFileSystem fs;
-    fs.Fail(kCreateTemp, c.m_tempError);
-    if (c.m_step != kStepCount)
-        fs.Fail(c.m_step, c.m_step == kReserve ? kFileNoRoom : kFileFailed);
-    CDrumKit kit;
-    MakeNewKit(kit);
-
-    EXPECT_EQ(c.m_result, kit.SaveSet("drums.set"));
-    if (c.m_result == 1) {
-        EXPECT_EQ(NewKitBytes(), ReadBytes("drums.set"));
-    }
-    if (c.m_step == kOpenWrite || c.m_step == kReserve) {
-        EXPECT_EQ(kOldContents, ReadBytes("drums.set"));
-    }
-    EXPECT_EQ(0640, ModeOf("drums.set"));
-    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SaveInPlace,
-    ::testing::Values(SInPlaceCase{"FolderRefusesNewFiles", kFileRefused, kStepCount, 1},
-                      SInPlaceCase{"FileNotWritableEither", kFileRefused, kOpenWrite, 0},
-                      SInPlaceCase{"NoRoomReserved", kFileRefused, kReserve, 0},
-                      SInPlaceCase{"WriteFails", kFileRefused, kWrite, 0},
-                      SInPlaceCase{"FlushFails", kFileRefused, kSync, 0},
-                      SInPlaceCase{"CloseFails", kFileRefused, kClose, 0}),
-    [](const auto& info) { return std::string(info.param.m_label); });
 
 TEST_F(SaveSet, SymbolicLinkStaysAndItsTargetIsReplaced) {
     std::filesystem::create_directory("store");

@@ -2,10 +2,11 @@
 // What the Win32 file seam answers the save, and what a run keeps of the
 // user's file on Windows: the seam's answers about files and processes, a
 // reservation that takes its room at once, leftovers of killed saves found by
-// their process, an unchanged run that writes nothing, the backup after a
-// misread and the size limit.
+// their process, an unchanged run that writes nothing, and the backup after a
+// misread.
 #include "DrumKit.h"
 #include "DrumSetFile.h"
+#include "DrumSetFiles.h"
 #include "FakeDirectSound.h"
 #include "PlatformFileSystem.h"
 #include "TempFolder.h"
@@ -186,13 +187,7 @@ TEST(Win32Leftovers, GoWhenTheirProcessHasEnded) {
 // The user's file as the program writes it, but for a typo in the key map:
 // the kit understands only part of it.
 std::string MisreadFile() {
-    std::string names[kSoundCount];
-    int32_t keyMap[kKeyMapSize];
-    for (int i = 0; i < kSoundCount; ++i)
-        names[i] = "Sound " + std::to_string(i);
-    for (int code = 0; code < kKeyMapSize; ++code)
-        keyMap[code] = code >= 16 && code < 16 + kSoundCount ? code - 16 : kNoSound;
-    std::string file = FormatDrumSet(names, keyMap);
+    std::string file = UserSetBytes();
     return file.replace(file.rfind(" 10 "), 4, " 1O ");
 }
 
@@ -237,28 +232,6 @@ TEST_F(Win32Run, ChangeToAMisreadFileKeepsTheFileAsReadBesideIt) {
     ASSERT_EQ(1, reread.LoadSet("drums.set"));
     EXPECT_EQ("Renamed", reread.m_names[3]);
     EXPECT_EQ((std::vector<std::string>{"drums.set", "drums.set.bak"}), FolderEntries("."));
-}
-
-// Larger than any real one by far, and sparse, so that the test takes no disk.
-TEST_F(Win32Run, FileOverTheSizeLimitIsNeitherReadNorWrittenOver) {
-    const uint64_t size = kMaxSetFileBytes + 1;
-    {
-        const HANDLE file =
-            CreateFileA("drums.set", GENERIC_WRITE, 7, nullptr, CREATE_NEW, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, file);
-        DWORD done = 0;
-        DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &done, nullptr);
-        FILE_END_OF_FILE_INFO end;
-        end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
-        ASSERT_TRUE(SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end));
-        CloseHandle(file);
-    }
-    RunProgram([](CDrumKit& kit) {
-        EXPECT_EQ(kNoSound, kit.m_keyMap[30]);
-        kit.Assign(30, 2);
-    });
-    EXPECT_EQ(size, std::filesystem::file_size("drums.set"));
-    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
 }
 
 } // namespace

@@ -25,19 +25,6 @@ namespace {
 
 const std::string kOldContents = "Old kick\r\nOld snare\r\n";
 
-void MakeNewKit(CDrumKit& kit) {
-    kit.m_names[0] = "New kick";
-    kit.m_names[27] = "New crash";
-    kit.Assign(30, 0);
-    kit.Assign(57, 27);
-}
-
-std::string NewKitBytes() {
-    CDrumKit kit;
-    MakeNewKit(kit);
-    return FormatDrumSet(kit.m_names, kit.m_keyMap);
-}
-
 int SaveNewKit(const char* path) {
     CDrumKit kit;
     MakeNewKit(kit);
@@ -52,13 +39,6 @@ BY_HANDLE_FILE_INFORMATION Facts(const char* path) {
     EXPECT_TRUE(GetFileInformationByHandle(file, &info)) << path;
     CloseHandle(file);
     return info;
-}
-
-// Which file a name stands for: the same while it is rewritten in place,
-// another once it is replaced.
-uint64_t FileIdOf(const char* path) {
-    const BY_HANDLE_FILE_INFORMATION info = Facts(path);
-    return (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
 }
 
 class Win32Save : public ::testing::Test {
@@ -149,88 +129,6 @@ TEST_F(Win32Save, NamesAreBytesOfTheSystemsCodePage) {
     ASSERT_EQ(1, reread.LoadSet(name));
     EXPECT_EQ("New kick", reread.m_names[0]);
 }
-
-struct SSaveFault {
-    const char* m_label;
-    EStep m_step;
-    EFileError m_error;
-};
-
-std::ostream& operator<<(std::ostream& out, const SSaveFault& fault) {
-    return out << fault.m_label;
-}
-
-class Win32SaveFailing : public ::testing::TestWithParam<SSaveFault> {
-protected:
-    CTempFolder m_folder;
-};
-
-TEST_P(Win32SaveFailing, ReportsFailureAndLeavesTheOldFileWhole) {
-    WriteBytes("drums.set", kOldContents);
-    CFaultyFileSystem fs;
-    fs.Fail(GetParam().m_step, GetParam().m_error);
-
-    EXPECT_EQ(0, SaveNewKit("drums.set"));
-    EXPECT_EQ(kOldContents, ReadBytes("drums.set"));
-    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, Win32SaveFailing,
-    ::testing::Values(SSaveFault{"TempNotCreatableDiskFull", kCreateTemp, kFileNoRoom},
-                      SSaveFault{"TempNotCreatableOtherwise", kCreateTemp, kFileFailed},
-                      SSaveFault{"WriteFails", kWrite, kFileNoRoom},
-                      SSaveFault{"FlushFails", kSync, kFileFailed},
-                      SSaveFault{"AttributesNotSet", kCopyAccess, kFileFailed},
-                      SSaveFault{"CloseFails", kClose, kFileFailed},
-                      SSaveFault{"ReplaceFails", kRename, kFileRefused}),
-    [](const auto& info) { return std::string(info.param.m_label); });
-
-struct SInPlaceCase {
-    const char* m_label;
-    EStep m_step; // fails besides the temporary file, unless it is kStepCount
-    int m_result;
-};
-
-std::ostream& operator<<(std::ostream& out, const SInPlaceCase& c) {
-    return out << c.m_label;
-}
-
-class Win32SaveInPlace : public ::testing::TestWithParam<SInPlaceCase> {
-protected:
-    CTempFolder m_folder;
-};
-
-// A folder that takes no new file holding a writable file: the file itself is
-// all there is.
-TEST_P(Win32SaveInPlace, WritesTheFileItselfAndReportsEveryFailure) {
-    const SInPlaceCase& c = GetParam();
-    WriteBytes("drums.set", kOldContents);
-    const uint64_t oldFile = FileIdOf("drums.set");
-    CFaultyFileSystem fs;
-    fs.Fail(kCreateTemp, kFileRefused);
-    if (c.m_step != kStepCount)
-        fs.Fail(c.m_step, c.m_step == kReserve ? kFileNoRoom : kFileFailed);
-
-    EXPECT_EQ(c.m_result, SaveNewKit("drums.set"));
-    if (c.m_result == 1) {
-        EXPECT_EQ(NewKitBytes(), ReadBytes("drums.set"));
-    }
-    if (c.m_step == kOpenWrite || c.m_step == kReserve) {
-        EXPECT_EQ(kOldContents, ReadBytes("drums.set"));
-    }
-    EXPECT_EQ(oldFile, FileIdOf("drums.set"));
-    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, Win32SaveInPlace,
-                         ::testing::Values(SInPlaceCase{"FolderRefusesNewFiles", kStepCount, 1},
-                                           SInPlaceCase{"FileNotWritableEither", kOpenWrite, 0},
-                                           SInPlaceCase{"NoRoomReserved", kReserve, 0},
-                                           SInPlaceCase{"WriteFails", kWrite, 0},
-                                           SInPlaceCase{"FlushFails", kSync, 0},
-                                           SInPlaceCase{"CloseFails", kClose, 0}),
-                         [](const auto& info) { return std::string(info.param.m_label); });
 
 TEST_F(Win32Save, InPlaceCutsALongerFileToLength) {
     WriteBytes("drums.set", std::string(5000, 'o') + kOldContents);

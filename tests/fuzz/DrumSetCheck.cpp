@@ -48,18 +48,17 @@ std::string CheckDrumSetFile(const uint8_t* data, size_t size) {
     fault = Save(first, fs, &once);
     if (!fault.empty())
         return fault;
-    // 28 lines, whatever the names held: no line break inside a name.
+    // 28 lines, whatever the names held: no line break inside a name, nothing
+    // that would end a name or the file early.
     if (std::count(once.begin(), once.end(), '\n') != kSoundCount ||
-        std::count(once.begin(), once.end(), '\r') != kSoundCount)
+        once.find('\0') != std::string::npos || once.find('\x1a') != std::string::npos)
         return "the saved file does not hold 28 lines";
 
     CDrumKit second;
     if (second.LoadSet(kFile) != 1)
         return "the saved file could not be loaded";
     for (int i = 0; i < kSoundCount; ++i) {
-        std::string expected = first.m_names[i];
-        std::replace(expected.begin(), expected.end(), '\r', ' ');
-        if (second.m_names[i] != expected)
+        if (second.m_names[i] != first.m_names[i])
             return "name " + std::to_string(i) + " changed on the way through the file";
     }
     for (int code = 1; code < kKeyMapSize; ++code) {

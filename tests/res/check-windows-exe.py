@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 """Looks inside a Windows executable of this build without running it: its
-machine, its subsystem, the DLLs it imports (system ones only), and its
-resources (the 28 samples byte for byte, the dialog templates, the icon, the
-string table, the version). Exits non-zero and says why on any difference.
+machine, its subsystem and the Windows it asks for (7, version 6.1), the DLLs
+it imports (system ones only), and its resources (the 28 samples byte for
+byte, the dialog templates, the icon, the string table, the version, a
+manifest naming Windows 7 to 11). Exits non-zero and says why on any
+difference.
 
     check-windows-exe.py EXE --machine x86|x64 --subsystem gui|console --waves DIR
 """
 import argparse
 import os
+import re
 import sys
 
 import pefile
@@ -25,6 +28,14 @@ RT_ICON, RT_STRING, RT_GROUP_ICON, RT_VERSION, RT_DIALOG, RT_MANIFEST = 3, 6, 14
 DIALOG_IDS = (100, 102, 179, 181)
 ICON_ID = 128
 ABOUT_STRING_ID = 101
+# Windows 7 (6.1), the oldest system the program is made for.
+OLDEST_WINDOWS = (6, 1)
+SUPPORTED_OS = {
+    "Windows 7": "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+    "Windows 8": "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+    "Windows 8.1": "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+    "Windows 10 and 11": "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a",
+}
 
 
 def resources(pe):
@@ -42,20 +53,18 @@ def resources(pe):
     return found
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("exe")
-    parser.add_argument("--machine", choices=MACHINES, required=True)
-    parser.add_argument("--subsystem", choices=SUBSYSTEMS, required=True)
-    parser.add_argument("--waves", required=True)
-    args = parser.parse_args()
-
+def problems_of(pe, machine, subsystem, waves):
+    """What differs from a sound executable of this build, one text each."""
     problems = []
-    pe = pefile.PE(args.exe)
-    if pe.FILE_HEADER.Machine != MACHINES[args.machine]:
-        problems.append(f"machine 0x{pe.FILE_HEADER.Machine:04x}, not {args.machine}")
-    if pe.OPTIONAL_HEADER.Subsystem != SUBSYSTEMS[args.subsystem]:
-        problems.append(f"subsystem {pe.OPTIONAL_HEADER.Subsystem}, not {args.subsystem}")
+    if pe.FILE_HEADER.Machine != MACHINES[machine]:
+        problems.append(f"machine 0x{pe.FILE_HEADER.Machine:04x}, not {machine}")
+    header = pe.OPTIONAL_HEADER
+    if header.Subsystem != SUBSYSTEMS[subsystem]:
+        problems.append(f"subsystem {header.Subsystem}, not {subsystem}")
+    for what in ("OperatingSystem", "Subsystem"):
+        asked = (getattr(header, f"Major{what}Version"), getattr(header, f"Minor{what}Version"))
+        if asked != OLDEST_WINDOWS:
+            problems.append(f"{what} version {asked[0]}.{asked[1]}, not 6.1")
 
     imported = sorted(e.dll.decode().lower() for e in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []))
     foreign = [d for d in imported if d not in SYSTEM_DLLS]
@@ -64,7 +73,7 @@ def main():
 
     res = resources(pe)
     for wave_id in range(300, 328):
-        path = os.path.join(args.waves, f"wave{wave_id}.wav")
+        path = os.path.join(waves, f"wave{wave_id}.wav")
         with open(path, "rb") as f:
             expected = f.read()
         actual = res.get(("WAVE", wave_id))
@@ -94,15 +103,39 @@ def main():
         problems.append(f"no string {ABOUT_STRING_ID} with the About menu text")
     if (RT_VERSION, 1) not in res:
         problems.append("no version resource")
-    if (RT_MANIFEST, 1) not in res:
+    manifest = res.get((RT_MANIFEST, 1))
+    if manifest is None:
         problems.append("no application manifest")
+    else:
+        text = manifest.decode("utf-8", "replace").lower()
+        for system, guid in SUPPORTED_OS.items():
+            if not re.search(rf'<supportedos\s+id="\{{{guid}\}}"', text):
+                problems.append(f"the manifest does not name {system} as supported")
+    return problems
 
+
+def summary(pe, machine, subsystem):
+    imported = sorted(e.dll.decode().lower() for e in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []))
+    res = resources(pe)
+    return (f"{machine}, {subsystem} 6.1, imports {', '.join(imported)}; "
+            f"{sum(1 for k in res if k[0] == 'WAVE')} samples, {len(DIALOG_IDS)} dialogs, "
+            "icon, string, version, manifest for Windows 7 to 11")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("exe")
+    parser.add_argument("--machine", choices=MACHINES, required=True)
+    parser.add_argument("--subsystem", choices=SUBSYSTEMS, required=True)
+    parser.add_argument("--waves", required=True)
+    args = parser.parse_args()
+
+    pe = pefile.PE(args.exe)
+    problems = problems_of(pe, args.machine, args.subsystem, args.waves)
     for problem in problems:
         print(f"{args.exe}: {problem}", file=sys.stderr)
     if not problems:
-        print(f"{args.exe}: {args.machine}, {args.subsystem}, imports {', '.join(imported)}; "
-              f"{sum(1 for k in res if k[0] == 'WAVE')} samples, {len(DIALOG_IDS)} dialogs, "
-              "icon, string, version, manifest")
+        print(f"{args.exe}: {summary(pe, args.machine, args.subsystem)}")
     return 1 if problems else 0
 
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "DrumSetFiles.h"
 
+#include "DrumKit.h"
 #include "DrumSetFile.h"
 #include "TestFiles.h"
 
@@ -17,6 +18,29 @@ void WriteDrumSet(const std::string (&names)[kSoundCount], const SBinding* pBind
 
 std::string StarterSet() {
     return ReadBytes(std::string(KADENZO_SOURCE_DIR) + "/res/drums.set");
+}
+
+std::string UserSetBytes() {
+    std::string names[kSoundCount];
+    int32_t keyMap[kKeyMapSize];
+    for (int i = 0; i < kSoundCount; ++i)
+        names[i] = "Sound " + std::to_string(i);
+    for (int code = 0; code < kKeyMapSize; ++code)
+        keyMap[code] = code >= 16 && code < 16 + kSoundCount ? code - 16 : kNoSound;
+    return FormatDrumSet(names, keyMap);
+}
+
+void MakeNewKit(CDrumKit& kit) {
+    kit.m_names[0] = "New kick";
+    kit.m_names[27] = "New crash";
+    kit.Assign(30, 0);
+    kit.Assign(57, 27);
+}
+
+std::string NewKitBytes() {
+    CDrumKit kit;
+    MakeNewKit(kit);
+    return FormatDrumSet(kit.m_names, kit.m_keyMap);
 }
 
 std::string EmptySetBytes() {

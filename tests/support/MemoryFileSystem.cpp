@@ -63,7 +63,8 @@ int CMemoryFileSystem::OpenRead(const char* path) {
 int CMemoryFileSystem::OpenWrite(const std::string& path, bool truncate) {
     auto found = m_files.find(path);
     if (found == m_files.end()) {
-        if (m_refuseNewFiles)
+        // The program's own folder is elsewhere, and takes new files.
+        if (m_refuseNewFiles && path.rfind(kStateFolder, 0) != 0)
             return kFileRefused;
         m_files[path].m_mode = 0600;
     } else if (truncate) {
@@ -80,6 +81,15 @@ int CMemoryFileSystem::OpenUpdate(const char* path) {
     if (!Exists(path))
         return kFileMissing;
     return Open(path, true, true);
+}
+
+int CMemoryFileSystem::OpenNew(const char* path) {
+    return Exists(path) ? kFileExists : OpenWrite(path, true);
+}
+
+int CMemoryFileSystem::MakeStateFolder(std::string* pFolder) {
+    *pFolder = kStateFolder;
+    return 0;
 }
 
 int CMemoryFileSystem::CreateTemp(char* pathTemplate) {

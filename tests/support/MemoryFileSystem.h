@@ -48,10 +48,13 @@ public:
     void HideProcesses(bool hide) { m_processesHidden = hide; }
 
     static constexpr uint32_t kSelf = 4321;
+    // Where MakeStateFolder says the program's own files go.
+    static constexpr char kStateFolder[] = "state/";
 
     int OpenRead(const char* path) override;
     int OpenCreate(const char* path) override;
     int OpenUpdate(const char* path) override;
+    int OpenNew(const char* path) override;
     int CreateTemp(char* pathTemplate) override;
     long Read(int fd, void* buffer, size_t size) override;
     long Write(int fd, const void* data, size_t size) override;
@@ -69,6 +72,7 @@ public:
     int Remove(const char* path) override;
     int SyncFolder(const char* path) override;
     int ListBeside(const char* path, std::vector<std::string>* pPaths) override;
+    int MakeStateFolder(std::string* pFolder) override;
     uint32_t ProcessId() override;
     int IsProcessRunning(uint32_t pid) override;
 

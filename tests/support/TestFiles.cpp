@@ -2,6 +2,9 @@
 #include "TestFiles.h"
 
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <fstream>
@@ -22,6 +25,23 @@ int ModeOf(const std::filesystem::path& path) {
     if (stat(path.string().c_str(), &info) != 0)
         return -1;
     return static_cast<int>(info.st_mode & 07777);
+}
+
+uint64_t FileIdOf(const std::filesystem::path& path) {
+#ifdef _WIN32
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    return (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+#else
+    struct stat info;
+    return stat(path.string().c_str(), &info) == 0 ? static_cast<uint64_t>(info.st_ino) : 0;
+#endif
 }
 
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {

@@ -167,6 +167,9 @@ sound_server_start() {
       'libcamera_monitor.enabled = false' >"$dir/config/wireplumber/main.lua.d/60-no-devices.lua"
     echo 'bluez_monitor.enabled = false' \
       >"$dir/config/wireplumber/bluetooth.lua.d/60-no-devices.lua"
+    # A crashed server leaves its socket behind, which would pass for the new
+    # one's: its clients would start before it listens, and fail.
+    rm -f "$dir/runtime/pipewire-0"
     _ss_spawn pipewire pipewire
     for _ in $(seq 100); do
       [[ -S "$dir/runtime/pipewire-0" ]] && break

@@ -236,22 +236,22 @@ TEST_F(DialogLayer, AltF4Cancels) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
-TEST_F(DialogLayer, EditBoxCarriesBytesBothWaysAndStoresTypedTextAsUtf8) {
-    m_dlg.m_name = "Caf\xE9";
+TEST_F(DialogLayer, EditBoxKeepsUntouchedBytesAndStoresTypedTextInWindows1252) {
+    m_dlg.m_name = "Caf\xC3\xA9"; // UTF-8, as older Linux builds stored it
     const INT_PTR result = RunModal(m_dlg, [&] {
         auto* pEdit = qobject_cast<QLineEdit*>(Item(kIdName));
-        EXPECT_EQ(pEdit->text(), QString::fromUtf16(u"Caf\uF7E9"));
+        EXPECT_EQ(pEdit->text(), QString::fromUtf16(u"Caf\u00E9"));
         m_dlg.m_name.clear();
         EXPECT_TRUE(m_dlg.UpdateData(TRUE));
-        EXPECT_EQ(m_dlg.m_name, "Caf\xE9");
-        // The user types behind the old name: the old bytes stay, the new are UTF-8.
+        EXPECT_EQ(m_dlg.m_name, "Caf\xC3\xA9");
+        // The user types behind the old name: the whole is now typed text.
         Focus(kIdName);
         pEdit->end(false);
         PressKey(Qt::Key_unknown, kKeyNone, Qt::NoModifier, QString::fromUtf16(u" \u00E9t\u00E9"));
         PressKey(Qt::Key_Return, kKeyEnter);
     });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(m_dlg.m_name, "Caf\xE9 \xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(m_dlg.m_name, "Caf\xE9 \xE9t\xE9");
 }
 
 // Qt's line edit would keep them; a name with a line break would not be one line.

@@ -17,7 +17,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -25,6 +27,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -106,8 +109,8 @@ TEST_F(DrumPad, OpensWithBindingsListedAndKeyListFocused) {
 TEST_F(DrumPad, NonUtf8NameSurvivesTheListAndTheFile) {
     const std::string before = ReadBytes("drums.set");
     RunModal(*m_dlg, [&] {
-        // Shown with a stand-in character, handed back byte for byte.
-        EXPECT_EQ(KeyList()->topLevelItem(1)->text(1), QString::fromUtf16(u"Caf\uF7E9 Snare"));
+        // Shown as Windows-1252, handed back byte for byte.
+        EXPECT_EQ(KeyList()->topLevelItem(1)->text(1), QString::fromUtf16(u"Caf\u00E9 Snare"));
         EXPECT_EQ(m_dlg->m_keyList.GetItemText(1, 1), "Caf\xE9 Snare");
         PressKey(Qt::Key_Escape, kKeyEsc);
     });
@@ -338,6 +341,44 @@ TEST_F(DrumPad, SessionEndSavesBeforeTheWindowCloses) {
     });
 }
 
+// The window ended the run and "drums.set" cannot be written: a box asks,
+// Retry tries again, Cancel leaves the file and keeps the changes aside.
+TEST_F(DrumPad, FailedSaveAsksRetryOrCancelAndKeepsTheChangesAside) {
+    ASSERT_EQ(AfxInstallTerminationHandler(), 1); // no signal from earlier tests pending
+    RunModal(*m_dlg, [&] {
+        m_dlg->m_kit.Assign(kKeyZ, kKickSound);
+        std::filesystem::permissions("drums.set", std::filesystem::perms(0444));
+        PressKey(Qt::Key_Escape, kKeyEsc);
+    });
+    const std::string before = ReadBytes("drums.set");
+    std::vector<QString> asked;
+    std::function<void()> answer = [&] {
+        auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (pBox == nullptr) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        asked.push_back(pBox->text());
+        const bool retry = asked.size() == 1;
+        pBox->button(retry ? QMessageBox::Retry : QMessageBox::Cancel)->click();
+        if (retry)
+            QTimer::singleShot(10, answer);
+    };
+    QTimer::singleShot(0, answer);
+    m_dlg.reset();
+    std::filesystem::permissions("drums.set", std::filesystem::perms(0644));
+
+    ASSERT_EQ(2u, asked.size());
+    EXPECT_EQ(before, ReadBytes("drums.set"));
+    const std::vector<std::string> kept = FolderEntries(m_folder.Kept());
+    ASSERT_EQ(1u, kept.size());
+    const std::string path = (m_folder.Kept() / kept[0]).string();
+    EXPECT_TRUE(asked[1].contains(QString::fromStdString(path))) << asked[1].toStdString();
+    CDrumKit reread;
+    ASSERT_EQ(1, reread.LoadSet(path.c_str()));
+    EXPECT_EQ(reread.m_keyMap[kKeyZ], kKickSound);
+}
+
 } // namespace
 
 // SIGINT, SIGTERM and SIGHUP end the program as Esc does, also with a nested
@@ -359,7 +400,11 @@ TEST_P(DrumPadSignal, EndsEveryOpenDialogAndTheKitWritesDrumsSet) {
     });
     EXPECT_TRUE(aboutOpen);
     EXPECT_EQ(result, IDCANCEL);
+    // A closing terminal sends a second hang-up while the program unwinds:
+    // it waits until the save is on the disk.
+    raise(GetParam());
     m_dlg.reset();
+    ASSERT_EQ(AfxInstallTerminationHandler(), 1); // that signal is not for the next test
     CDrumKit reread;
     reread.LoadSet("drums.set");
     EXPECT_EQ(reread.m_keyMap[kKeyZ], kKickSound);

@@ -121,9 +121,10 @@ TEST_F(KeyDef, CancelInTheSoundNameDialogKeepsTheOldName) {
     });
 }
 
-// Names written by the Windows program in its own code page pass through the
-// list box and "Save Drums Set" (pressed twice, nothing changed) unharmed.
-TEST_F(KeyDef, WindowsCodePageNamesComeOutByteForByteAfterSaveDrumsSetAndEsc) {
+// Names written by the Windows program in its own code page, and in UTF-8 by
+// older Linux builds, show as such and pass through the list box and "Save
+// Drums Set" (pressed twice, nothing changed) unharmed.
+TEST_F(KeyDef, StoredNamesShowAndComeOutByteForByteAfterSaveDrumsSetAndEsc) {
     for (int i = 0; i < 4; ++i) {
         m_names[i].clear();
         for (int b = 0x80 + 32 * i; b < 0x80 + 32 * (i + 1); ++b)
@@ -131,11 +132,14 @@ TEST_F(KeyDef, WindowsCodePageNamesComeOutByteForByteAfterSaveDrumsSetAndEsc) {
     }
     m_names[5] = "Ch\xE2"
                  "teau \xC3"; // a UTF-8 lead byte cut short
+    m_names[6] = "Caf\xC3\xA9";
     WriteDrumSet(m_names, nullptr, 0);
     const std::string before = ReadBytes("drums.set");
     Restart();
     RunDrumPad([&] {
         OpenKeyDef(BelowRows(), [&](CKeyDefDlg& dlg) {
+            EXPECT_EQ(SoundList(dlg)->item(5)->text(), QString::fromUtf16(u"Ch\u00E2teau \u00C3"));
+            EXPECT_EQ(SoundList(dlg)->item(6)->text(), QString::fromUtf16(u"Caf\u00E9"));
             for (int i = 0; i < kSoundCount; ++i)
                 EXPECT_EQ(EntryText(dlg, i), m_names[i]) << "entry " << i;
             ClickButton(dlg, IDC_SAVE_SET);
@@ -147,13 +151,18 @@ TEST_F(KeyDef, WindowsCodePageNamesComeOutByteForByteAfterSaveDrumsSetAndEsc) {
     EXPECT_EQ(ReadBytes("drums.set"), before);
 }
 
-TEST_F(KeyDef, TypedNonAsciiNameIsSavedAsUtf8AndShowsTheSameAfterARestart) {
+// Windows-1252 where it holds the name, as the Windows program stores it;
+// UTF-8 otherwise.
+TEST_F(KeyDef, TypedNamesAreSavedIn1252OrUtf8AndShowTheSameAfterARestart) {
     const QString typed = QString::fromUtf16(u"\u00E9t\u00E9 \u0436");
     const std::string utf8 = "\xC3\xA9t\xC3\xA9 \xD0\xB6";
+    const QString western = QString::fromUtf16(u"Caf\u00E9 \u20AC");
     RunDrumPad([&] {
         OpenKeyDef(RowPoint(0), [&](CKeyDefDlg& dlg) {
             ClickKeyBox(dlg);
             PressKey(Qt::Key_J, kKeyJ, Qt::NoModifier, QStringLiteral("j"));
+            ClickEntry(dlg, 3);
+            Rename(dlg, 3, western);
             ClickEntry(dlg, 2);
             Rename(dlg, 2, typed);
             ClickButton(dlg, IDC_SAVE_SET);
@@ -163,9 +172,11 @@ TEST_F(KeyDef, TypedNonAsciiNameIsSavedAsUtf8AndShowsTheSameAfterARestart) {
     Restart();
     RunDrumPad([&] {
         EXPECT_EQ(m_dlg->m_kit.m_names[2], utf8);
+        EXPECT_EQ(m_dlg->m_kit.m_names[3], "Caf\xE9 \x80");
         EXPECT_EQ(KeyList()->topLevelItem(RowOf("J"))->text(1), typed);
         OpenKeyDef(RowPoint(0), [&](CKeyDefDlg& dlg) {
             EXPECT_EQ(SoundList(dlg)->item(2)->text(), typed);
+            EXPECT_EQ(SoundList(dlg)->item(3)->text(), western);
             EXPECT_EQ(dlg.m_soundList.GetCurSel(), 0)
                 << "the chosen sound is not kept over a restart";
             PressKey(Qt::Key_Escape, kKeyEsc);

@@ -2,6 +2,7 @@
 // Texts far longer than a control shows, on either toolkit: lists, labels and
 // edit boxes show at most kAfxMaxShownText bytes, cut on a whole character,
 // and give the whole text back unless the user changed it.
+#include "AfxCodePage.h"
 #include "DialogDriver.h"
 #include "LayerProbe.h"
 
@@ -119,10 +120,10 @@ TEST_P(EditedLongText, IsTakenAsTypedUnlessRestored) {
     dlg.m_name = kName;
     std::string shown;
     const INT_PTR result = DriveModal(dlg, [&] {
-        shown = ShownText(dlg, IDC_SOUND_NAME);
-        EXPECT_LE(shown.size(), kAfxMaxShownText);
+        // The bytes given to the box, seen as typing them would store them.
+        shown = kName.substr(0, AfxShownLength(kName));
         EXPECT_GT(shown.size(), kAfxMaxShownText - 4);
-        EXPECT_EQ(kName.compare(0, shown.size(), shown), 0);
+        EXPECT_EQ(ShownText(dlg, IDC_SOUND_NAME), AfxBytesReadBack(shown));
         if (GetParam().m_edit) {
             FocusControl(dlg, IDC_SOUND_NAME);
             GetParam().m_edit(dlg);
@@ -136,28 +137,31 @@ TEST_P(EditedLongText, IsTakenAsTypedUnlessRestored) {
 
 INSTANTIATE_TEST_SUITE_P(
     Edits, EditedLongText,
-    testing::Values(
-        SEditCase{"Untouched", nullptr,
-                  [](const std::string& name, const std::string&) { return name; }},
-        SEditCase{"TypedAtTheStart",
-                  [](CLayerProbeDlg& dlg) {
-                      dlg.m_nameEdit.SetSel(0, 0);
-                      TypeText("!");
-                  },
-                  [](const std::string&, const std::string& shown) { return "!" + shown; }},
-        SEditCase{"TypedAndTakenBack",
-                  [](CLayerProbeDlg& dlg) {
-                      dlg.m_nameEdit.SetSel(0, 0);
-                      TypeText("!");
-                      StrikeKey(VK_BACK, 14);
-                  },
-                  [](const std::string& name, const std::string&) { return name; }},
-        SEditCase{"Replaced",
-                  [](CLayerProbeDlg& dlg) {
-                      dlg.m_nameEdit.SetSel(0, -1);
-                      TypeText("Snare");
-                  },
-                  [](const std::string&, const std::string&) { return std::string("Snare"); }}),
+    testing::Values(SEditCase{"Untouched", nullptr,
+                              [](const std::string& name, const std::string&) { return name; }},
+                    SEditCase{"TypedAtTheStart",
+                              [](CLayerProbeDlg& dlg) {
+                                  dlg.m_nameEdit.SetSel(0, 0);
+                                  TypeText("!");
+                              },
+                              [](const std::string&, const std::string& shown) {
+                                  return AfxBytesReadBack("!" + shown);
+                              }},
+                    SEditCase{"TypedAndTakenBack",
+                              [](CLayerProbeDlg& dlg) {
+                                  dlg.m_nameEdit.SetSel(0, 0);
+                                  TypeText("!");
+                                  StrikeKey(VK_BACK, 14);
+                              },
+                              [](const std::string& name, const std::string&) { return name; }},
+                    SEditCase{"Replaced",
+                              [](CLayerProbeDlg& dlg) {
+                                  dlg.m_nameEdit.SetSel(0, -1);
+                                  TypeText("Snare");
+                              },
+                              [](const std::string&, const std::string&) {
+                                  return std::string("Snare");
+                              }}),
     [](const testing::TestParamInfo<SEditCase>& info) { return info.param.m_label; });
 
 } // namespace

@@ -83,6 +83,12 @@ TEST(WholeTexts, CellsShownCutReadBackWholeThroughInsertionsAndDeletions) {
     EXPECT_EQ(texts.Show(2, 1, "Snare"), "Snare");
     EXPECT_EQ(texts.Whole(2, 1), nullptr);
 
+    // A name an older Linux build stored in UTF-8 would come back from the
+    // control in Windows-1252: kept like a cut one, though shown whole.
+    EXPECT_EQ(texts.Show(2, 1, "Caf\xC3\xA9"), "Caf\xC3\xA9");
+    ASSERT_NE(texts.Whole(2, 1), nullptr);
+    EXPECT_EQ(*texts.Whole(2, 1), "Caf\xC3\xA9");
+
     texts.Show(0, 0, longA);
     texts.Clear();
     EXPECT_EQ(texts.Whole(0, 0), nullptr);
@@ -112,6 +118,11 @@ TEST(EditText, GivesTheWholeTextBackUntilTheShownPartIsChanged) {
     EXPECT_EQ(text.Read(shown + "!"), shown + "!") << "typed at the end";
     EXPECT_EQ(text.Read("Snare"), "Snare") << "replaced";
     EXPECT_EQ(text.Read(shown), name) << "edited back to what it showed";
+
+    // The box gives back Windows-1252 for an untouched UTF-8 name.
+    EXPECT_EQ(text.Show("Caf\xC3\xA9"), "Caf\xC3\xA9");
+    EXPECT_EQ(text.Read("Caf\xE9"), "Caf\xC3\xA9") << "untouched";
+    EXPECT_EQ(text.Read("Cafe"), "Cafe") << "edited";
 
     EXPECT_EQ(text.Show("Kick"), "Kick");
     EXPECT_EQ(text.Read("Kick"), "Kick");

@@ -7,8 +7,8 @@
 // built from the template, with its loop and dialog keys), and the members
 // of the window and control objects that stand on a handle (CWnd, CMenu,
 // CListCtrl, CListBox, CPaintDC, CDialog::GetDlgItem and MapDialogRect),
-// with the program's entry and its termination handling. A plain message box
-// is the back end's too (AfxMessageBox in AfxWin.h). Internal to the layer.
+// with the program's entry and its termination handling. Internal to the
+// layer.
 #pragma once
 
 #include "AfxWin.h"
@@ -30,6 +30,11 @@ void AfxCloseMenus();
 // whole unless edited (AfxWholeText.h).
 void AfxSetControlText(HWND hControl, const std::string& text);
 std::string AfxGetControlText(HWND hControl);
+
+// A plain message box that belongs to no window, as AfxMessageBox (AfxWin.h)
+// describes it, once the toolkit is ready: the button pressed, or 0 when the
+// program is being ended and asks nothing.
+int AfxShowMessageBox(const char* text, const char* caption, UINT type);
 
 // An icon resource of the program, and its release.
 HICON AfxLoadIconResource(UINT id);

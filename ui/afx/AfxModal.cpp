@@ -98,3 +98,10 @@ void CDialog::DestroyWindow() {
     m_pWindow.reset();
     m_hWnd = nullptr;
 }
+
+int AfxMessageBox(const char* text, const char* caption, UINT type) {
+    if (!AfxToolkitReady())
+        return 0;
+    const int pressed = AfxShowMessageBox(text, caption, type);
+    return pressed == IDOK || pressed == IDRETRY || pressed == IDCANCEL ? pressed : 0;
+}

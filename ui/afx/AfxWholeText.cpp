@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "AfxWholeText.h"
 
+#include "AfxCodePage.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -19,7 +21,7 @@ std::string AfxShownText(const std::string& text) {
 std::string CAfxWholeTexts::Show(int row, int column, const std::string& text) {
     Forget(row, column);
     const size_t shown = AfxShownLength(text);
-    if (shown == text.size())
+    if (shown == text.size() && AfxBytesReadBack(text) == text)
         return text;
     std::shared_ptr<const std::string> pWhole;
     for (const SCell& cell : m_cells) {
@@ -64,14 +66,15 @@ void CAfxWholeTexts::Forget(int row, int column) {
 }
 
 std::string CAfxEditText::Show(const std::string& text) {
-    m_shown = AfxShownText(text);
-    m_cut = m_shown.size() != text.size();
-    m_whole = m_cut ? text : std::string();
-    return m_shown;
+    const std::string shown = AfxShownText(text);
+    m_readBack = AfxBytesReadBack(shown);
+    m_kept = shown.size() != text.size() || m_readBack != shown;
+    m_whole = m_kept ? text : std::string();
+    return shown;
 }
 
 std::string CAfxEditText::Read(std::string shown) const {
-    if (m_cut && shown == m_shown)
+    if (m_kept && shown == m_readBack)
         return m_whole;
     return shown;
 }

@@ -8,6 +8,10 @@
 // the whole text it gave, never the part shown: "Save Drums Set" copies every
 // list entry back into the kit, and a name shown cut must never be stored cut.
 //
+// The same keeps the bytes of a text that the control would not give back by
+// itself (AfxBytesReadBack): a name stored in UTF-8 by an older Linux build
+// reads back in UTF-8, not in the Windows-1252 that typing it would store.
+//
 // Toolkit-free, for every implementation of the layer. A list control keeps a
 // CAfxWholeTexts (CListBox and CListCtrl hold one each) and an edit box a
 // CAfxEditText; the implementation shows what Show returns and answers a read
@@ -35,17 +39,18 @@ std::string AfxShownText(const std::string& text);
 size_t AfxCharacterStart(const std::string& text, size_t at);
 
 // The whole texts behind the cells of a list (list box entries in column 0,
-// list view items by row and column) that show only part of theirs. Rows
-// shift as rows come and go, so the list object reports every insertion and
-// deletion. Cells holding the same long text share one copy of it: a name of
-// megabytes bound to many keys is kept once.
+// list view items by row and column) that show only part of theirs, or whose
+// bytes would not read back by themselves. Rows shift as rows come and go, so
+// the list object reports every insertion and deletion. Cells holding the same
+// long text share one copy of it: a name of megabytes bound to many keys is
+// kept once.
 class CAfxWholeTexts {
 public:
-    // The part of text to show in the cell; remembers the whole when it is cut,
-    // and forgets what the cell held before.
+    // The part of text to show in the cell; remembers the whole when it is cut
+    // or would not read back, and forgets what the cell held before.
     std::string Show(int row, int column, const std::string& text);
-    // The whole text of a cell that shows part of it; null for a cell that
-    // shows its text whole (the control's own text is then the text).
+    // The whole text of a cell that Show remembered; null for any other (the
+    // control's own text is then the text).
     const std::string* Whole(int row, int column) const;
     void InsertRow(int row);
     void DeleteRow(int row);
@@ -64,9 +69,10 @@ private:
 
 // The whole text behind a static text or an edit box. The box shows part of a
 // long text; while it still shows exactly that part, reading it gives the
-// whole text back. A text counts as edited when it differs from what was put
-// there: once the user has changed it, the box holds what was typed, and that
-// is the text (typing and then restoring the part shown is no edit).
+// whole text back, its very bytes. A text counts as edited when it differs
+// from what was put there: once the user has changed it, the box holds what
+// was typed, and that is the text (typing and then restoring the part shown
+// is no edit).
 class CAfxEditText {
 public:
     // The part of text the box is to show.
@@ -75,7 +81,7 @@ public:
     std::string Read(std::string shown) const;
 
 private:
-    std::string m_whole; // empty unless the text given was cut
-    std::string m_shown;
-    bool m_cut = false;
+    std::string m_whole;    // empty unless kept
+    std::string m_readBack; // what the box gives back while untouched
+    bool m_kept = false;
 };

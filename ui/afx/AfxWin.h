@@ -355,3 +355,19 @@ int AfxWinMain(int argc, char** argv);
 // (tests).
 // Returns 1 on success.
 int AfxInstallTerminationHandler();
+
+#ifndef _WIN32
+// A message box's buttons, icon and answers, as Windows numbers them.
+inline constexpr UINT MB_OK = 0x0;
+inline constexpr UINT MB_RETRYCANCEL = 0x5;
+inline constexpr UINT MB_ICONWARNING = 0x30;
+inline constexpr int IDRETRY = 4;
+#endif
+
+// Shows a message box that belongs to no window (the program's own may be gone
+// already): text, caption, and the buttons type names (MB_OK or MB_RETRYCANCEL,
+// with MB_ICONWARNING or not). Returns the button pressed (IDOK, IDRETRY or
+// IDCANCEL; closing the box counts as Cancel, or OK where it has only OK), or
+// 0 when no box can be shown: there is no display, or the program has been
+// told to end (a termination signal).
+int AfxMessageBox(const char* text, const char* caption, UINT type);

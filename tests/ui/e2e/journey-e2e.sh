@@ -32,7 +32,9 @@ start_xvfb
 
 keydef_title="Add Key Definition / Rename Sounds"
 name_title="Set New Name For A Sound "
-new_name="Big Boom é" # this file is UTF-8, as the name must be stored
+new_name="Big Boom é" # typed as UTF-8 (this file's encoding)
+# Stored as the Windows program stores it, in Windows-1252.
+stored_name=$'Big Boom \xe9'
 
 shot() {
   [[ -n "$shots" ]] && command -v import >/dev/null || return 0
@@ -135,7 +137,7 @@ wait_program_end
 
 set_file="$work/run/drums.set"
 [[ -f "$set_file" ]] || fail "no drums.set after Esc"
-sound=$(grep -n -x -F "$new_name"$'\r' "$set_file" | cut -d: -f1 || true)
+sound=$(LC_ALL=C grep -n -x -F "$stored_name"$'\r' "$set_file" | cut -d: -f1 || true)
 [[ -n "$sound" ]] || fail "drums.set lacks the name \"$new_name\": $(head -n 28 "$set_file" | tr -d '\r' | tr '\n' '|')"
 sound=$((sound - 1))
 ((sound > 0 && sound < 28)) || fail "the sound chosen is $sound, not one picked from the list"

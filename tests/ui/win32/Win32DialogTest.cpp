@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Modal runs on Win32: dialogs from the real templates in the resources,
-// where they open, how they end, the system menu, the icons, the session end.
+// where they open, how they end, the system menu, the icons, the session end;
+// the key list's columns at the window's DPI; names in the system's code page.
 #include "Resources.h"
+#include "TravellingNames.h"
 #include "Win32TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -235,6 +239,58 @@ TEST(SessionEnd, ReachesTheHandlerWhileTheRunGoesOn) {
         return true;
     }};
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+}
+
+TEST(KeyList, ColumnWidthsAre96DpiPixelsScaledToTheWindowsDpi) {
+    CProbeDlg dlg(IDD_DRUMPAD);
+    dlg.m_onInit = [&] {
+        dlg.m_keyList.InsertColumn(0, "Key", LVCFMT_LEFT, 60);
+        dlg.m_keyList.InsertColumn(1, "Drum Sound", LVCFMT_LEFT, 170);
+    };
+    int widths[2] = {};
+    int dpi = 0;
+    dlg.m_steps = {[&] {
+        const HWND hList = dlg.Item(IDC_KEY_LIST);
+        for (int column = 0; column < 2; ++column)
+            widths[column] = static_cast<int>(SendMessageA(hList, LVM_GETCOLUMNWIDTH, column, 0));
+        const HDC hdc = GetDC(hList);
+        dpi = GetDeviceCaps(hdc, LOGPIXELSX);
+        ReleaseDC(hList, hdc);
+        dlg.EndDialog(IDCANCEL);
+        return true;
+    }};
+    dlg.DoModal();
+    // Run at 144 dpi as well (dpi-wine.sh), where unscaled widths would show.
+    if (const char* pExpected = std::getenv("KADENZO_TEST_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(pExpected));
+    }
+    EXPECT_EQ(widths[0], MulDiv(60, dpi, 96)) << dpi << " dpi";
+    EXPECT_EQ(widths[1], MulDiv(170, dpi, 96)) << dpi << " dpi";
+}
+
+// The Linux program's side: TextCrossingTest.cpp.
+TEST(TextBytes, WesternNamesShowAndAreStoredAsOnLinux) {
+    ASSERT_EQ(GetACP(), 1252u);
+    CProbeDlg dlg(IDD_SOUNDNAME);
+    dlg.m_steps = {[&] {
+        const HWND hEdit = dlg.Item(IDC_SOUND_NAME);
+        for (const STravellingName& name : kTravellingNames) {
+            const auto* pShown = reinterpret_cast<const wchar_t*>(name.m_shown);
+            dlg.m_name = name.m_bytes;
+            dlg.UpdateData(FALSE);
+            wchar_t shown[64] = {};
+            GetWindowTextW(hEdit, shown, 64);
+            EXPECT_EQ(std::wstring(shown), pShown) << name.m_what;
+            // Typed: the characters come in as Unicode.
+            SetWindowTextW(hEdit, pShown);
+            dlg.m_name.clear();
+            EXPECT_TRUE(dlg.UpdateData(TRUE));
+            EXPECT_EQ(dlg.m_name, name.m_bytes) << name.m_what;
+        }
+        dlg.EndDialog(IDOK);
+        return true;
+    }};
+    dlg.DoModal();
 }
 
 } // namespace

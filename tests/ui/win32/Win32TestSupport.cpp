@@ -59,6 +59,12 @@ ON_WM_ENDSESSION()
 ON_WM_QUERYDRAGICON()
 END_MESSAGE_MAP()
 
+void CProbeDlg::DoDataExchange(CDataExchange* pDX) {
+    CScriptedDlg::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_KEY_LIST, m_keyList);
+    DDX_Text(pDX, IDC_SOUND_NAME, m_name);
+}
+
 void CProbeDlg::OnEndSession(BOOL ending) {
     if (ending)
         ++m_sessionEnds;

@@ -38,17 +38,21 @@ private:
 };
 
 // A dialog over any template that records the session's end it was told
-// of, and answers the drag icon asked for.
+// of, and answers the drag icon asked for; the key list and the sound name
+// bound where the template has them.
 class CProbeDlg : public CScriptedDlg {
 public:
     using CScriptedDlg::CScriptedDlg;
 
+    CListCtrl m_keyList;
+    std::string m_name;
     HICON m_dragIcon = nullptr;
     int m_sessionEnds = 0;
 
     HWND Item(int id) const;
 
 protected:
+    void DoDataExchange(CDataExchange* pDX) override;
     void OnEndSession(BOOL ending);
     HCURSOR OnQueryDragIcon();
 

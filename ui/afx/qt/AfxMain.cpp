@@ -10,6 +10,23 @@
 #include <QSessionManager>
 #endif
 
+#include <cstdlib>
+
+namespace {
+
+// Qt's X11 platform ends the program with exit() from inside its event loop
+// when the connection to the display breaks: the main window, still in its
+// modal run, never returns from it, so whatever it keeps is saved now, as at
+// the end of the desktop session.
+void EndMainWindowAtExit() {
+    CWnd* pMain = AfxGetMainWnd();
+    auto* pDialog = dynamic_cast<CDialog*>(pMain);
+    if (pDialog != nullptr && pDialog->IsRunning())
+        pDialog->SendMessage(WM_ENDSESSION, TRUE, 0);
+}
+
+} // namespace
+
 int AfxWinMain(int argc, char** argv) {
     QApplication application(argc, argv);
     CWinApp* pApp = AfxGetApp();
@@ -17,6 +34,7 @@ int AfxWinMain(int argc, char** argv) {
         return 1;
     AfxInstallTerminationHandler();
     AfxWatchDestroyedWindows();
+    std::atexit(&EndMainWindowAtExit);
 #if QT_CONFIG(sessionmanager)
     // The desktop session is ending: whatever the program keeps is saved now,
     // as the session may not let it reach its own end.

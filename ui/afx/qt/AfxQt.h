@@ -42,3 +42,7 @@ inline QWidget* AfxGetDlgItem(const CDialog& dialog, int id) {
     dialog.GetDlgItem(id, &hWnd);
     return AfxWidgetFromHandle(hWnd);
 }
+
+// Whether a termination signal (SIGINT, SIGTERM, SIGHUP) has asked the program
+// to end since the handler was installed: it then asks the user nothing.
+bool AfxTerminationRequested();

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The bridge from the termination signals (SIGINT, SIGTERM, SIGHUP) to the
 // user-interface thread, where each ends every open dialog as with Cancel.
+#include "AfxQt.h"
 #include "AfxWin.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QMessageBox>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -15,9 +17,11 @@ namespace {
 
 constexpr int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
 int s_signalPipe[2] = {-1, -1};
+volatile sig_atomic_t s_requested = 0;
 
-// All the handler does is wake the user-interface thread.
+// All the handler does is note the request and wake the user-interface thread.
 extern "C" void OnTerminationSignal(int) {
+    s_requested = 1;
     const int savedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = write(s_signalPipe[1], &byte, 1);
@@ -67,8 +71,12 @@ bool CTerminationWatcher::Start() {
         char bytes[16];
         while (read(s_signalPipe[0], bytes, sizeof bytes) > 0) {
         }
-        // A second signal while the dialogs unwind ends the program at once.
-        SetTerminationHandlers(SIG_DFL);
+        // The handlers stay until the application goes, after the save at
+        // the end: a second signal (a closing terminal sends two hang-ups)
+        // must not end the program half-way through saving. A message box
+        // asking about a failed save closes: nobody is there to answer it.
+        if (auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            pBox->reject();
         CDialog::CancelAllModal();
     });
     SetTerminationHandlers(OnTerminationSignal);
@@ -77,12 +85,20 @@ bool CTerminationWatcher::Start() {
 
 } // namespace
 
+bool AfxTerminationRequested() {
+    return s_requested != 0;
+}
+
 int AfxInstallTerminationHandler() {
     QCoreApplication* pApp = QCoreApplication::instance();
     if (!pApp)
         return 0;
+    s_requested = 0;
     if (s_pWatcher && s_pWatcher->parent() == pApp) {
-        // Already watching: arm the handlers again.
+        // Already watching: arm the handlers again, with no request pending.
+        char bytes[16];
+        while (read(s_signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
         SetTerminationHandlers(OnTerminationSignal);
         return 1;
     }

@@ -1,22 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The one crossing between the program's 8-bit texts and the toolkit's strings.
 //
-// Bytes that form valid UTF-8 (the code page of a Linux system) show as their
-// characters. Every other byte -- a name written by the Windows program in its
-// own code page, say -- becomes the private-use character U+F700 + byte, shown
-// by most fonts as a box, and turns back into that same byte on the way home,
-// so a text survives the trip to a control and back byte for byte. A valid
-// UTF-8 sequence that itself encodes one of those private characters
-// (U+F780..U+F7FF) is treated as invalid bytes for the same reason. Text the
-// user types is stored as UTF-8; only the improbable typing of one of those
-// 128 private characters stores the byte it stands for.
+// Bytes that form valid UTF-8 show as their characters; any others -- a name
+// written by the Windows program in its own code page, say -- as Windows-1252
+// (AfxCodePage.h). Text coming back is stored in Windows-1252 where that holds
+// it, else in UTF-8: the controls keep the bytes they were given where those
+// would not come back by themselves (AfxWholeText.h), so only what the user
+// typed is encoded.
 #pragma once
 
 #include <QString>
 
 #include <string>
-
-inline constexpr char32_t kAfxByteEscapeBase = 0xF700;
 
 QString AfxTextFromBytes(const std::string& bytes);
 QString AfxTextFromBytes(const char* bytes);

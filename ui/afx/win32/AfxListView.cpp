@@ -12,8 +12,15 @@ int CListCtrl::InsertColumn(int column, const std::string& heading, int format, 
     lvColumn.pszText = const_cast<char*>(heading.c_str());
     lvColumn.iSubItem = column;
     if (width >= 0) {
+        // Widths come in pixels at 96 dpi. The manifest declares the program
+        // DPI-aware, so Windows scales the templates but not these pixels:
+        // they follow the window's DPI here, to stay in proportion.
+        const HDC hdc = ::GetDC(m_hWnd);
+        const int dpi = hdc ? ::GetDeviceCaps(hdc, LOGPIXELSX) : 96;
+        if (hdc)
+            ::ReleaseDC(m_hWnd, hdc);
         lvColumn.mask |= LVCF_WIDTH;
-        lvColumn.cx = width;
+        lvColumn.cx = ::MulDiv(width, dpi, 96);
     }
     return static_cast<int>(::SendMessageA(m_hWnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
                                            reinterpret_cast<LPARAM>(&lvColumn)));

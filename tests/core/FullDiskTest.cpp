@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The ends a run may meet on the real system: the process ended by exit() from
-// inside the toolkit's event loop while the kit lives, a save in place on a
-// disk with no room left, and a "drums.set" of gigabytes.
+// A save in place on a real disk with no room left.
 #include "AsUser.h"
 #include "DrumKit.h"
 #include "DrumSetFile.h"
@@ -12,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <sched.h>
@@ -23,59 +20,6 @@
 #include <vector>
 
 namespace {
-
-// Runs whose process ends by exit(3) from inside, as a toolkit's event loop
-// may end it: the kit alive on the stack, or already gone.
-[[noreturn]] void ExitWithTheKitAlive(bool sessionEndSave) {
-    CFakeSoundScope fake;
-    CDrumKit kit;
-    kit.Init();
-    kit.m_names[0] = "Changed";
-    if (sessionEndSave) {
-        kit.SaveIfRead();
-        // Saved already: what the file holds from now on must stay.
-        WriteBytes("drums.set", "edited since");
-    }
-    std::exit(3);
-}
-
-[[noreturn]] void ExitAfterTheKitWent() {
-    {
-        CFakeSoundScope fake;
-        CDrumKit kit;
-        kit.Init();
-        kit.m_names[0] = "Changed";
-    }
-    WriteBytes("drums.set", "edited since");
-    std::exit(3);
-}
-
-std::string NameZero() {
-    CDrumKit kit;
-    kit.LoadSet("drums.set");
-    return kit.m_names[0];
-}
-
-TEST(ExitWithTheKitAlive, SavesTheRunsChanges) {
-    CTempFolder folder;
-    WriteBytes("drums.set", EmptySetBytes());
-    EXPECT_EXIT(ExitWithTheKitAlive(false), ::testing::ExitedWithCode(3), "");
-    EXPECT_EQ("Changed", NameZero());
-}
-
-TEST(ExitWithTheKitAlive, SavesNothingTheLastSaveHeld) {
-    CTempFolder folder;
-    WriteBytes("drums.set", EmptySetBytes());
-    EXPECT_EXIT(ExitWithTheKitAlive(true), ::testing::ExitedWithCode(3), "");
-    EXPECT_EQ("edited since", ReadBytes("drums.set"));
-}
-
-TEST(ExitAfterTheKitWent, SavesNothingMore) {
-    CTempFolder folder;
-    WriteBytes("drums.set", EmptySetBytes());
-    EXPECT_EXIT(ExitAfterTheKitWent(), ::testing::ExitedWithCode(3), "");
-    EXPECT_EQ("edited since", ReadBytes("drums.set"));
-}
 
 struct SDiskCase {
     const char* m_label;
@@ -155,24 +99,4 @@ INSTANTIATE_TEST_SUITE_P(Disks, InPlaceOnTheRealDisk,
                          [](const auto& info) { return std::string(info.param.m_label); });
 
 // Two gigabytes, not one of them on the disk: found too large without reading.
-TEST(HugeSetFile, IsNeitherReadNorWrittenOver) {
-    CTempFolder folder;
-    const uint64_t size = uint64_t{2} << 30;
-    {
-        const int fd = open("drums.set", O_WRONLY | O_CREAT, 0600);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(0, ftruncate(fd, static_cast<off_t>(size)));
-        close(fd);
-    }
-    {
-        CFakeSoundScope fake;
-        CDrumKit kit;
-        kit.Init();
-        EXPECT_EQ(kNoSound, kit.m_keyMap[30]);
-        kit.Assign(30, 2);
-    }
-    EXPECT_EQ(size, std::filesystem::file_size("drums.set"));
-    EXPECT_EQ(std::vector<std::string>{"drums.set"}, FolderEntries("."));
-}
-
 } // namespace
