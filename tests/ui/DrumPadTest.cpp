@@ -271,20 +271,6 @@ TEST_F(DrumPad, KeyAddressedToTheWindowItselfPlaysOnlyUnrepeated) {
     });
 }
 
-TEST_F(DrumPad, WindowMenuEndsWithSeparatorAndAboutItem) {
-    RunModal(*m_dlg, [&] {
-        CMenu* pMenu = m_dlg->GetSystemMenu(FALSE);
-        ASSERT_NE(pMenu, nullptr);
-        ASSERT_EQ(pMenu->GetMenuItemCount(), 4);
-        EXPECT_EQ(pMenu->GetMenuItemID(0), SC_MINIMIZE);
-        EXPECT_EQ(pMenu->GetMenuItemID(1), SC_CLOSE);
-        EXPECT_EQ(pMenu->GetMenuItemID(2), 0u);
-        EXPECT_EQ(pMenu->GetMenuItemID(3), static_cast<UINT>(IDM_ABOUTBOX));
-        EXPECT_EQ(pMenu->GetMenuString(3), "&About Kadenzo...");
-        PressKey(Qt::Key_Escape, kKeyEsc);
-    });
-}
-
 TEST_F(DrumPad, RightClickOnAFreeSpotOpensTheWindowMenuAndItsAboutItem) {
     bool aboutSeen = false;
     RunModal(*m_dlg, [&] {
@@ -313,27 +299,6 @@ TEST_F(DrumPad, RightClickOnAFreeSpotOpensTheWindowMenuAndItsAboutItem) {
         Click(Window(), QPoint(Window()->width() - 5, Window()->height() - 5), Qt::RightButton);
         EXPECT_TRUE(m_dlg->IsRunning());
         EXPECT_EQ(CDialog::GetActiveModal(), &*m_dlg);
-        PressKey(Qt::Key_Escape, kKeyEsc);
-    });
-    EXPECT_TRUE(aboutSeen);
-}
-
-TEST_F(DrumPad, F1OutsideTheDrumBoxOpensTheAboutBox) {
-    bool aboutSeen = false;
-    RunModal(*m_dlg, [&] {
-        WhenActive<CAboutDlg>([&](CAboutDlg& about) {
-            CDialog* pAbout = &about;
-            aboutSeen = true;
-            // F1 inside the About box opens no second one.
-            PressKey(Qt::Key_F1, kKeyF1);
-            ProcessEventsFor(20);
-            EXPECT_EQ(CDialog::GetActiveModal(), pAbout);
-            PressKey(Qt::Key_Escape, kKeyEsc);
-        });
-        m_fake.ClearLog();
-        PressKey(Qt::Key_F1, kKeyF1);
-        EXPECT_EQ(Plays(), 0);
-        EXPECT_TRUE(m_dlg->IsRunning());
         PressKey(Qt::Key_Escape, kKeyEsc);
     });
     EXPECT_TRUE(aboutSeen);

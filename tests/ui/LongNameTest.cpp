@@ -1,50 +1,44 @@
 // SPDX-License-Identifier: MIT
-// Sound names far longer than a control shows: the key list, the sound list and
-// the sound name dialog show only their beginning, and every name the program
-// reads back from them, stores in the kit and saves is the whole name, unless
-// the user typed a new one. Through Qt's offscreen platform over the fake
-// sound device.
+// Sound names far longer than a control shows, on either toolkit: the key
+// list, the sound list and the sound name dialog show only their beginning,
+// and every name the program reads back from them, stores in the kit and
+// saves is the whole name, unless the user typed a new one.
 #include "AfxCodePage.h"
-#include "AfxQt.h"
+#include "DialogDriver.h"
 #include "DrumPadDlg.h"
+#include "DrumSetFiles.h"
 #include "FakeDirectSound.h"
-#include "KernelKeys.h"
 #include "KeyDefDlg.h"
-#include "KeyDefFixture.h"
 #include "SoundNameDlg.h"
+#include "TempFolder.h"
 #include "TestFiles.h"
-#include "UiTestSupport.h"
-
-#include <QLineEdit>
-#include <QListWidget>
-#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
-#include <ostream>
 
 namespace {
 
-// Longer than Qt's line edit takes (32,767 characters), with characters of two
+constexpr int kKickSound = 4;
+constexpr int kSnareSound = 9;
+
+// Longer than an edit box takes (32,767 characters), with characters of two
 // bytes in UTF-8 all along, so that a cut may fall inside one.
-std::string LongName(char letter, size_t pieces) {
+std::string LongName() {
     std::string name = "Kick ";
-    for (size_t i = 0; i < pieces; ++i)
-        name += std::string(1, letter) + "\xC3\xA9";
+    for (int i = 0; i < 40000; ++i)
+        name += "k\xC3\xA9";
     return name;
 }
 
-const std::string kLongKick = LongName('k', 40000);
+const std::string kLongKick = LongName();
 // As long as the kick's, and different only at the end.
 const std::string kLongSnare = kLongKick.substr(0, kLongKick.size() - 1) + "!";
 
-// What a control shows is the beginning of the name, and no more than the cap.
-void ExpectShownCut(const QString& shown, const std::string& name) {
-    const std::string bytes = shown.toStdString();
-    EXPECT_LE(bytes.size(), kAfxMaxShownText);
-    EXPECT_GE(bytes.size(), kAfxMaxShownText - 3);
-    EXPECT_EQ(name.compare(0, bytes.size(), bytes), 0) << "not the name's beginning";
+// What a control shows of a name: its beginning, as typing it would store it.
+std::string Seen(const std::string& name) {
+    return AfxBytesReadBack(AfxShownText(name));
 }
 
 class LongName : public testing::Test {
@@ -65,38 +59,32 @@ protected:
 
     // Runs the drum pad window; the script runs inside it and Esc ends it.
     void RunDrumPad(const std::function<void()>& script) {
-        const INT_PTR result = RunModal(*m_dlg, [&] {
+        const INT_PTR result = DriveModal(*m_dlg, [&] {
             script();
-            PressKey(Qt::Key_Escape, 1);
+            StrikeKey(VK_ESCAPE, 1);
         });
         EXPECT_EQ(result, IDCANCEL);
     }
-    QTreeWidget* KeyList() { return qobject_cast<QTreeWidget*>(AfxGetWidget(m_dlg->m_keyList)); }
     // Opens the key definition dialog; the script runs in it, then "Exit".
     void InKeyDef(const std::function<void(CKeyDefDlg&)>& script) {
         bool opened = false;
-        WhenActive<CKeyDefDlg>([&](CKeyDefDlg& dlg) {
+        WhenOpens<CKeyDefDlg>([&](CKeyDefDlg& dlg) {
             opened = true;
             script(dlg);
-            ClickButton(dlg, IDCANCEL);
+            PushButton(dlg, IDCANCEL);
         });
-        DoubleClick(KeyList()->viewport(), QPoint(20, KeyList()->viewport()->height() - 5));
+        ClickRow(*m_dlg, IDC_KEY_LIST, kBelowRows, EClick::Double);
         EXPECT_TRUE(opened);
     }
-    QListWidget* SoundList(CKeyDefDlg& dlg) {
-        return qobject_cast<QListWidget*>(AfxGetWidget(dlg.m_soundList));
-    }
     // Double-clicks an entry; the script runs in the sound name dialog.
-    void InSoundName(CKeyDefDlg& dlg, int entry,
-                     const std::function<void(CSoundNameDlg&)>& script) {
+    static void InSoundName(CKeyDefDlg& dlg, int entry,
+                            const std::function<void(CSoundNameDlg&)>& script) {
         bool opened = false;
-        WhenActive<CSoundNameDlg>([&](CSoundNameDlg& nameDlg) {
+        WhenOpens<CSoundNameDlg>([&](CSoundNameDlg& nameDlg) {
             opened = true;
             script(nameDlg);
         });
-        QListWidget* pList = SoundList(dlg);
-        pList->scrollToItem(pList->item(entry));
-        DoubleClick(pList->viewport(), pList->visualItemRect(pList->item(entry)).center());
+        ClickRow(dlg, IDC_SOUND_LIST, entry, EClick::Double);
         EXPECT_TRUE(opened);
     }
 
@@ -112,7 +100,7 @@ TEST_F(LongName, KeyListShowsTheBeginningAndGivesTheWholeNameBack) {
         const std::string* expected[] = {&kLongKick, &kLongSnare, &kLongKick};
         for (int row = 0; row < 3; ++row) {
             EXPECT_TRUE(m_dlg->m_keyList.GetItemText(row, 1) == *expected[row]) << "row " << row;
-            ExpectShownCut(KeyList()->topLevelItem(row)->text(1), *expected[row]);
+            EXPECT_EQ(ShownCell(*m_dlg, IDC_KEY_LIST, row, 1), Seen(*expected[row]));
         }
         EXPECT_EQ(m_dlg->m_keyList.GetItemText(0, 0), "A");
     });
@@ -121,18 +109,14 @@ TEST_F(LongName, KeyListShowsTheBeginningAndGivesTheWholeNameBack) {
 TEST_F(LongName, SaveDrumsSetAfterRenamingAnotherSoundStoresTheLongNamesWhole) {
     RunDrumPad([&] {
         InKeyDef([&](CKeyDefDlg& dlg) {
-            for (int entry : {kKickSound, kSnareSound}) {
-                ExpectShownCut(SoundList(dlg)->item(entry)->text(), m_dlg->m_kit.m_names[entry]);
-            }
+            for (int entry : {kKickSound, kSnareSound})
+                EXPECT_EQ(ShownCell(dlg, IDC_SOUND_LIST, entry), Seen(m_dlg->m_kit.m_names[entry]));
             // A rename just above the long names deletes and inserts an entry.
-            InSoundName(dlg, kKickSound - 1, [&](CSoundNameDlg& nameDlg) {
-                QLineEdit* pEdit = NameEdit(nameDlg);
-                Click(pEdit, pEdit->rect().center());
-                PressKey(Qt::Key_A, kKeyA, Qt::ControlModifier);
-                PressKey(Qt::Key_unknown, 0, Qt::NoModifier, QStringLiteral("Clap"));
-                ClickButton(nameDlg, IDOK);
+            InSoundName(dlg, kKickSound - 1, [](CSoundNameDlg& nameDlg) {
+                TypeInto(nameDlg, IDC_SOUND_NAME, "Clap");
+                PushButton(nameDlg, IDOK);
             });
-            ClickButton(dlg, IDC_SAVE_SET);
+            PushButton(dlg, IDC_SAVE_SET);
         });
         EXPECT_EQ(m_dlg->m_kit.m_names[kKickSound - 1], "Clap");
         EXPECT_TRUE(m_dlg->m_kit.m_names[kKickSound] == kLongKick);
@@ -147,86 +131,19 @@ TEST_F(LongName, SaveDrumsSetAfterRenamingAnotherSoundStoresTheLongNamesWhole) {
 }
 
 TEST_F(LongName, StoringEveryEntryUnchangedLeavesTheFileAsItWas) {
-    RunDrumPad([&] { InKeyDef([&](CKeyDefDlg& dlg) { ClickButton(dlg, IDC_SAVE_SET); }); });
+    RunDrumPad([&] { InKeyDef([&](CKeyDefDlg& dlg) { PushButton(dlg, IDC_SAVE_SET); }); });
     m_dlg.reset();
     EXPECT_TRUE(ReadBytes("drums.set") == m_written) << "the run changed a name";
 }
 
-// The sound name dialog opened on a long name, and left with OK.
-struct SEditCase {
-    const char* m_label;
-    // Keys pressed in the edit box; none: the user leaves it as it opened.
-    std::function<void()> m_edit;
-    // The name returned, from the name given and the part the box showed.
-    std::function<std::string(const std::string& name, const std::string& shown)> m_expected;
-};
-
-void PrintTo(const SEditCase& editCase, std::ostream* pOut) {
-    *pOut << editCase.m_label;
-}
-
-// What the box stores of text typed in it: Windows-1252 where that holds it.
-std::string Typed(const std::string& utf8) {
-    return AfxBytesFromUtf8(utf8);
-}
-
-class LongNameEdit : public testing::TestWithParam<SEditCase> {};
-
-TEST_P(LongNameEdit, OkReturnsTheWholeNameUnlessItWasEdited) {
-    const SEditCase& editCase = GetParam();
-    CSoundNameDlg dlg;
-    dlg.m_name = kLongKick;
-    std::string shown;
-    const INT_PTR result = RunModal(dlg, [&] {
-        QLineEdit* pEdit = NameEdit(dlg);
-        ExpectShownCut(pEdit->text(), kLongKick);
-        shown = pEdit->text().toStdString();
-        if (editCase.m_edit) {
-            Click(pEdit, pEdit->rect().center());
-            editCase.m_edit();
-        }
-        ClickButton(dlg, IDOK);
-    });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_TRUE(dlg.m_name == editCase.m_expected(kLongKick, shown))
-        << dlg.m_name.size() << " bytes returned";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Edits, LongNameEdit,
-    testing::Values(
-        SEditCase{"Untouched", nullptr,
-                  [](const std::string& name, const std::string&) { return name; }},
-        SEditCase{"TypedAtTheEnd",
-                  [] {
-                      PressKey(Qt::Key_End, kKeyEnd);
-                      PressKey(Qt::Key_unknown, 0, Qt::NoModifier, QStringLiteral("!"));
-                  },
-                  [](const std::string&, const std::string& shown) { return Typed(shown + "!"); }},
-        SEditCase{"TypedAndTakenBack",
-                  [] {
-                      PressKey(Qt::Key_End, kKeyEnd);
-                      PressKey(Qt::Key_unknown, 0, Qt::NoModifier, QStringLiteral("!"));
-                      PressKey(Qt::Key_Backspace, 14);
-                  },
-                  [](const std::string& name, const std::string&) { return name; }},
-        SEditCase{"Replaced",
-                  [] {
-                      PressKey(Qt::Key_A, kKeyA, Qt::ControlModifier);
-                      PressKey(Qt::Key_unknown, 0, Qt::NoModifier, QStringLiteral("Snare"));
-                  },
-                  [](const std::string&, const std::string&) { return std::string("Snare"); }}),
-    [](const testing::TestParamInfo<SEditCase>& info) { return info.param.m_label; });
-
 TEST_F(LongName, RenameLeftUntouchedKeepsTheWholeNameInTheListAndTheKit) {
     RunDrumPad([&] {
         InKeyDef([&](CKeyDefDlg& dlg) {
-            InSoundName(dlg, kKickSound,
-                        [&](CSoundNameDlg& nameDlg) { ClickButton(nameDlg, IDOK); });
+            InSoundName(dlg, kKickSound, [](CSoundNameDlg& nameDlg) { PushButton(nameDlg, IDOK); });
             std::string entry;
             dlg.m_soundList.GetText(kKickSound, entry);
             EXPECT_TRUE(entry == kLongKick) << entry.size() << " bytes in the list";
-            ClickButton(dlg, IDC_SAVE_SET);
+            PushButton(dlg, IDC_SAVE_SET);
         });
         EXPECT_TRUE(m_dlg->m_kit.m_names[kKickSound] == kLongKick);
     });

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The sound name dialog on its own: what it opens with, which names it refuses,
-// and the text it hands back.
-#include "AfxQt.h"
-#include "KeyDefFixture.h"
-
-#include <QApplication>
-#include <QClipboard>
+// The sound name dialog on its own, on either toolkit: what it opens with,
+// which names it refuses, and the text it hands back.
+#include "DialogDriver.h"
+#include "SoundNameDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -15,31 +12,25 @@ namespace {
 
 const char kBlankError[] = "Error: Sound name cannot be blank";
 
-// The sound name dialog on its own, as the key definition dialog runs it.
-class SoundName : public testing::Test {
-protected:
-    INT_PTR Run(const std::function<void()>& script) { return RunModal(m_dlg, script); }
-
-    CSoundNameDlg m_dlg;
-};
-
-TEST_F(SoundName, OpensWithTheNameAnEmptyErrorLineAndTheFocusOnOk) {
-    m_dlg.m_name = "Kick";
-    EXPECT_TRUE(m_dlg.m_error.empty());
-    Run([&] {
-        EXPECT_EQ(AfxGetWidget(m_dlg)->windowTitle(), QStringLiteral("Set New Name For A Sound "));
-        EXPECT_EQ(NameEdit(m_dlg)->text(), QStringLiteral("Kick"));
-        EXPECT_EQ(ErrorLine(m_dlg), QString());
-        EXPECT_EQ(FocusWidget(), AfxGetDlgItem(m_dlg, IDOK));
-        PressKey(Qt::Key_Escape, kKeyEsc);
+TEST(SoundName, OpensWithTheNameAnEmptyErrorLineAndTheFocusOnOk) {
+    CSoundNameDlg dlg;
+    dlg.m_name = "Kick";
+    EXPECT_TRUE(dlg.m_error.empty());
+    const INT_PTR result = DriveModal(dlg, [&] {
+        EXPECT_EQ(dlg.GetWindowText(), "Set New Name For A Sound ");
+        EXPECT_EQ(ShownText(dlg, IDC_SOUND_NAME), "Kick");
+        EXPECT_EQ(ShownText(dlg, IDC_ERROR_TEXT), "");
+        EXPECT_EQ(FocusedControl(dlg), IDOK);
+        StrikeKey(VK_ESCAPE, 1);
     });
+    EXPECT_EQ(result, IDCANCEL);
 }
 
 // Blank names, typed or pasted, are refused with the error line, which stays
 // while the dialog is open; a good name is then accepted.
 struct SBlankCase {
     const char* m_label;
-    QString m_text;
+    std::string m_text;
     bool m_pasted;
 };
 
@@ -47,59 +38,50 @@ void PrintTo(const SBlankCase& blank, std::ostream* pOut) {
     *pOut << blank.m_label;
 }
 
-class SoundNameBlank : public SoundName, public testing::WithParamInterface<SBlankCase> {};
+class SoundNameBlank : public testing::TestWithParam<SBlankCase> {};
 
 TEST_P(SoundNameBlank, IsRefusedUntilAGoodNameIsGiven) {
-    m_dlg.m_name = "Kick";
-    const INT_PTR result = Run([&] {
+    CSoundNameDlg dlg;
+    dlg.m_name = "Kick";
+    const INT_PTR result = DriveModal(dlg, [&] {
         if (GetParam().m_pasted) {
-            TypeName(m_dlg, QString());
-            QApplication::clipboard()->setText(GetParam().m_text);
-            PressKey(Qt::Key_V, kKeyV, Qt::ControlModifier);
+            TypeInto(dlg, IDC_SOUND_NAME, "");
+            PasteText(GetParam().m_text);
         } else {
-            TypeName(m_dlg, GetParam().m_text);
+            TypeInto(dlg, IDC_SOUND_NAME, GetParam().m_text);
         }
-        const QString shown = NameEdit(m_dlg)->text();
-        PressKey(Qt::Key_Return, kKeyEnter);
-        ProcessEventsFor(20);
-        EXPECT_TRUE(m_dlg.IsRunning());
-        EXPECT_EQ(ErrorLine(m_dlg), QString::fromLatin1(kBlankError));
-        EXPECT_EQ(NameEdit(m_dlg)->text(), shown) << "the user's text was changed";
+        const std::string shown = ShownText(dlg, IDC_SOUND_NAME);
+        StrikeKey(VK_RETURN, 28);
+        EXPECT_TRUE(dlg.IsRunning());
+        EXPECT_EQ(ShownText(dlg, IDC_ERROR_TEXT), kBlankError);
+        EXPECT_EQ(ShownText(dlg, IDC_SOUND_NAME), shown) << "the user's text was changed";
 
-        ClickButton(m_dlg, IDOK);
-        EXPECT_TRUE(m_dlg.IsRunning());
-        TypeName(m_dlg, QStringLiteral("Snare"));
-        EXPECT_EQ(ErrorLine(m_dlg), QString::fromLatin1(kBlankError));
-        ClickButton(m_dlg, IDOK);
+        PushButton(dlg, IDOK);
+        EXPECT_TRUE(dlg.IsRunning());
+        TypeInto(dlg, IDC_SOUND_NAME, "Snare");
+        EXPECT_EQ(ShownText(dlg, IDC_ERROR_TEXT), kBlankError);
+        PushButton(dlg, IDOK);
     });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(m_dlg.m_name, "Snare");
+    EXPECT_EQ(dlg.m_name, "Snare");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, SoundNameBlank,
-    testing::Values(SBlankCase{"Empty", QString(), false},
-                    SBlankCase{"Blanks", QStringLiteral("   "), false},
-                    SBlankCase{"PastedWhiteSpace", QStringLiteral(" \t\v\f\r\n "), true}),
-    [](const testing::TestParamInfo<SBlankCase>& info) { return info.param.m_label; });
+INSTANTIATE_TEST_SUITE_P(Names, SoundNameBlank,
+                         testing::Values(SBlankCase{"Empty", "", false},
+                                         SBlankCase{"Blanks", "   ", false},
+                                         SBlankCase{"PastedWhiteSpace", " \t\v\f\r\n ", true}),
+                         [](const testing::TestParamInfo<SBlankCase>& info) {
+                             return info.param.m_label;
+                         });
 
-TEST_F(SoundName, ReturnsTheTextExactlyAsTypedBlanksIncludedButNoLineBreak) {
-    const INT_PTR result = Run([&] {
-        TypeName(m_dlg, QStringLiteral("  Big Kick "));
-        PressKey(Qt::Key_Return, kKeyEnter);
+TEST(SoundName, ReturnsTheTextExactlyAsTypedBlanksIncluded) {
+    CSoundNameDlg dlg;
+    const INT_PTR result = DriveModal(dlg, [&] {
+        TypeInto(dlg, IDC_SOUND_NAME, "  Big Kick ");
+        StrikeKey(VK_RETURN, 28);
     });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(m_dlg.m_name, "  Big Kick ");
-
-    CSoundNameDlg pasted;
-    const INT_PTR pastedResult = RunModal(pasted, [&] {
-        TypeName(pasted, QString());
-        QApplication::clipboard()->setText(QStringLiteral("Big\nKick\r\n"));
-        PressKey(Qt::Key_V, kKeyV, Qt::ControlModifier);
-        PressKey(Qt::Key_Return, kKeyEnter);
-    });
-    EXPECT_EQ(pastedResult, IDOK);
-    EXPECT_EQ(pasted.m_name, "Big Kick ");
+    EXPECT_EQ(dlg.m_name, "  Big Kick ");
 }
 
 } // namespace

@@ -82,7 +82,7 @@ TEST(TextCrossing, EveryHighByteShowsAsGlibcsWindows1252AndTypesBackToItself) {
     EXPECT_EQ(undefined, 5);
 }
 
-// The Windows program's side: Win32TextTest.cpp.
+// The Windows program's side: win32/Win32DialogTest.cpp.
 TEST(TextCrossing, WesternNamesShowAndAreStoredAsTheWindowsProgramDoes) {
     for (const STravellingName& name : kTravellingNames) {
         const QString shown = QString::fromUtf16(name.m_shown);

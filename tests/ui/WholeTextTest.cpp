@@ -40,6 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, ShownLength,
     testing::Values(
         SShownCase{"Empty", "", 0}, SShownCase{"Short", "Kick", 4},
+        // A control's text ends at its first NUL.
+        SShownCase{"NulInside", std::string("Kick\0Snare", 10), 4},
         SShownCase{"ExactlyTheCap", std::string(kCap, 'k'), kCap},
         SShownCase{"OneByteOver", std::string(kCap + 1, 'k'), kCap},
         SShownCase{"Megabyte", std::string(1 << 20, 'k'), kCap},

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The application object: the one instance, its main window and its help.
-#include "AfxWin.h"
+// The application object: the one instance, its main window, its icons and
+// its help.
+#include "AfxBackEnd.h"
 
 namespace {
 CWinApp* s_pApp = nullptr;
@@ -42,6 +43,30 @@ void CWinApp::OnHelp() {
             pMain->SendMessage(WM_SYSCOMMAND, AFX_IDM_ABOUTBOX, 0);
             return;
         }
+    }
+}
+
+HICON CWinApp::LoadIcon(UINT id) {
+    int freeSlot = -1;
+    for (int i = 0; i < kMaxIcons; ++i) {
+        if (m_icons[i] && m_iconIds[i] == id)
+            return m_icons[i];
+        if (!m_icons[i] && freeSlot < 0)
+            freeSlot = i;
+    }
+    HICON icon = freeSlot >= 0 ? AfxLoadIconResource(id) : nullptr;
+    if (icon) {
+        m_icons[freeSlot] = icon;
+        m_iconIds[freeSlot] = id;
+    }
+    return icon;
+}
+
+void CWinApp::DestroyIcons() {
+    for (HICON& icon : m_icons) {
+        if (icon)
+            AfxFreeIcon(icon);
+        icon = nullptr;
     }
 }
 

@@ -3,26 +3,15 @@
 
 #include "AfxCodePage.h"
 
+#include <algorithm>
 #include <utility>
 
-namespace {
-
-bool IsContinuationByte(char byte) {
-    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
-}
-
-} // namespace
-
 size_t AfxShownLength(const std::string& text) {
-    if (text.size() <= kAfxMaxShownText)
-        return text.size();
-    // text[end] is the first byte left out; a UTF-8 character has at most
-    // three bytes after its first.
-    size_t end = kAfxMaxShownText;
-    for (int back = 0; back < 3 && end > 0 && IsContinuationByte(text[end]); ++back)
-        --end;
-    // No character starts there: the bytes are no UTF-8, and any cut will do.
-    return IsContinuationByte(text[end]) ? kAfxMaxShownText : end;
+    const size_t end = std::min(text.find('\0'), text.size());
+    if (end <= kAfxMaxShownText)
+        return end;
+    // text[kAfxMaxShownText] is the first byte left out.
+    return AfxCharacterStart(text, kAfxMaxShownText);
 }
 
 std::string AfxShownText(const std::string& text) {

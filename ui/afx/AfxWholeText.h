@@ -27,12 +27,16 @@
 // anyway, and a toolkit lays it out at once.
 inline constexpr size_t kAfxMaxShownText = 512;
 
-// The length of the part of a text a control shows: the whole text up to the
-// cap; beyond it, the cap moved back to the start of the UTF-8 character it
-// falls in, so that the part ends on a whole character (a single-byte code
-// page merely shows up to three characters fewer).
+// The length of the part of a text a control shows: the text up to its first
+// NUL (where a control's text ends anyway), and at most kAfxMaxShownText
+// bytes of it, moved back to the start of the character the cap falls in, so
+// that the part ends on a whole character of the toolkit's encoding.
 size_t AfxShownLength(const std::string& text);
 std::string AfxShownText(const std::string& text);
+
+// The toolkit's: the start of the character of its encoding (UTF-8 on Qt, the
+// system's code page on Win32) that byte `at` of the text falls in.
+size_t AfxCharacterStart(const std::string& text, size_t at);
 
 // The whole texts behind the cells of a list (list box entries in column 0,
 // list view items by row and column) that show only part of theirs, or whose
@@ -63,10 +67,12 @@ private:
     std::vector<SCell> m_cells; // only the cells shown cut
 };
 
-// The whole text behind an edit box. The box shows part of a long text; while
-// it still shows exactly that part, reading it gives the whole text back, its
-// very bytes. Once the user has changed it, the box holds what was typed, and
-// that is the text.
+// The whole text behind a static text or an edit box. The box shows part of a
+// long text; while it still shows exactly that part, reading it gives the
+// whole text back, its very bytes. A text counts as edited when it differs
+// from what was put there: once the user has changed it, the box holds what
+// was typed, and that is the text (typing and then restoring the part shown
+// is no edit).
 class CAfxEditText {
 public:
     // The part of text the box is to show.

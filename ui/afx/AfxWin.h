@@ -228,6 +228,10 @@ public:
 // Modal dialogs.
 
 class CDialogWindow; // the implementation's window of one modal run
+// Destroys a run's window, the implementation's way.
+struct SDialogWindowDeleter {
+    void operator()(CDialogWindow* pWindow) const;
+};
 
 class CDialog : public CWnd {
 public:
@@ -255,6 +259,12 @@ public:
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // F1, pressed in the control with that id (0: in the window itself). A
+    // list view that is no report (a key box) hears every key as a key to
+    // report, F1 included; anywhere else F1 is the dialog's help command, and
+    // without a handler of its own the application's.
+    void OnHelpKey(int fromId);
+
     // Ends every dialog that is open, the topmost first, each as with Cancel.
     static void CancelAllModal();
     // The topmost dialog in a modal run, or null.
@@ -274,11 +284,21 @@ private:
     friend void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
     static constexpr int kMaxBound = 32;
 
+    // The run's window exists: binds the dialog to it and initialises the
+    // dialog; returns what OnInitDialog returned.
+    BOOL BeginRun(HWND hWnd, HMENU hSysMenu);
     void DestroyWindow();
+    // The window was destroyed from outside: the dialog ends as with Cancel,
+    // after those above it; the one beneath all ends every dialog, as
+    // CancelAllModal does, so that the program ends.
+    void CancelAsGone();
+    // Ends the dialogs in a modal run from the topmost down to the one at
+    // depth (0: the one beneath all), each as with Cancel.
+    static void CancelRunsDownTo(int depth);
 
     const SDialogTemplate* m_pTemplate;
     CWnd* m_pParentWnd;
-    std::unique_ptr<CDialogWindow> m_pWindow;
+    std::unique_ptr<CDialogWindow, SDialogWindowDeleter> m_pWindow;
     CMenu m_sysMenu;
     CWnd* m_bound[kMaxBound] = {};
     int m_boundCount = 0;

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Driving the Win32 toolkit layer from inside a modal run: a dialog that runs
-// a script of steps, one per tick of a timer, so that the keys and clicks a
-// step posts pass through the dialog manager's own loop before the next step
-// looks; and a probe dialog that records what its message map receives.
+// Driving the Win32 toolkit layer from inside a modal run, for the cases that
+// belong to Win32 alone (the rest run on both toolkits, DialogDriver.h): a
+// dialog that runs a script of steps, one per tick of a timer, so that what a
+// step posts passes through the dialog manager's own loop before the next
+// step looks; and a probe over any template.
 #pragma once
 
 #include "AfxWin.h"
@@ -36,64 +37,31 @@ private:
     DWORD m_stepStart = 0;
 };
 
-// What the probe's message map received.
-struct SNotice {
-    UINT m_message; // WM_NOTIFY, WM_COMMAND, WM_SYSCOMMAND, WM_ENDSESSION
-    UINT m_code;    // notification code, or the command id of WM_SYSCOMMAND
-    int m_id;       // the control
-    UINT m_flags;   // LVN_KEYDOWN: the flags word
-    WORD m_virtualKey;
-    int m_item;     // NM_DBLCLK, NM_RCLICK: the row hit
-    int m_selected; // the row or entry selected when the notice arrived
-};
-
-// A dialog over any of the program's templates with handlers for every
-// notification the program's dialogs take, each recorded.
+// A dialog over any template that records the session's end it was told
+// of, and answers the drag icon asked for; the key list and the sound name
+// bound where the template has them.
 class CProbeDlg : public CScriptedDlg {
 public:
     using CScriptedDlg::CScriptedDlg;
 
     CListCtrl m_keyList;
-    CListCtrl m_drumBox;
-    CListCtrl m_keyBox;
-    CListBox m_soundList;
     std::string m_name;
-    std::string m_error;
-    std::string m_lastStroke;
-    std::string m_status;
-    std::vector<SNotice> m_notices;
-    int m_okCount = 0;
-    int m_helpCount = 0;
     HICON m_dragIcon = nullptr;
+    int m_sessionEnds = 0;
 
-    int Count(UINT message, UINT code, int id) const;
     HWND Item(int id) const;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    void OnOK() override;
-
-    void OnNotice(NMHDR* pHeader, LRESULT* pResult);
-    void OnSelChangeSoundList();
-    void OnDblClkSoundList();
-    void OnSaveSet();
-    void OnHelp() { ++m_helpCount; }
-    void OnSysCommand(UINT id, LPARAM lParam);
     void OnEndSession(BOOL ending);
     HCURSOR OnQueryDragIcon();
 
     DECLARE_MESSAGE_MAP()
-
-private:
-    void Command(UINT code, int id);
 };
 
-// Input as the dialog manager's loop receives it from the keyboard and mouse:
-// posted to the control, so that the dialog keys are taken before it.
+// A key as the dialog manager's loop receives it from the keyboard: posted to
+// the control, so that the dialog keys are taken before it.
 void PostKey(HWND hTarget, UINT virtualKey, UINT scanCode, bool extended = false);
-void PostClick(HWND hTarget, int x, int y, bool right = false, bool doubleClick = false);
-// The centre of a list view row or a list box entry, in its client coordinates.
-POINT RowCentre(HWND hList, int row, bool listBox);
 
 // The work area of the primary monitor, and whether a window's centre is
 // that of another rectangle (within a pixel of rounding).

@@ -2,6 +2,8 @@
 // The dialog font and dialog units.
 #include "AfxDialogUnits.h"
 
+#include "AfxDialogWindow.h"
+
 #include "AfxText.h"
 
 #include <QFontDatabase>
@@ -36,4 +38,13 @@ int AfxMulDiv(int value, int numerator, int denominator) {
     const long long half = (denominator > 0 ? denominator : -denominator) / 2;
     const long long rounded = product >= 0 ? product + half : product - half;
     return static_cast<int>(rounded / denominator);
+}
+
+void CDialog::MapDialogRect(CRect* pRect) const {
+    if (!m_pWindow)
+        return;
+    pRect->left = m_pWindow->DialogToPixelsX(pRect->left);
+    pRect->right = m_pWindow->DialogToPixelsX(pRect->right);
+    pRect->top = m_pWindow->DialogToPixelsY(pRect->top);
+    pRect->bottom = m_pWindow->DialogToPixelsY(pRect->bottom);
 }

@@ -7,6 +7,7 @@
 #include "AfxKeyEvents.h"
 #include "AfxListBox.h"
 #include "AfxListView.h"
+#include "AfxQt.h"
 #include "AfxSimpleControls.h"
 #include "AfxText.h"
 
@@ -175,6 +176,10 @@ QWidget* CDialogWindow::Control(int id) const {
     return nullptr;
 }
 
+void CDialog::GetDlgItem(int id, HWND* phWnd) const {
+    *phWnd = m_pWindow ? AfxHandleFromWidget(m_pWindow->Control(id)) : nullptr;
+}
+
 QWidget* CDialogWindow::FirstTabStop() const {
     for (int i = 0; i < m_tabStopCount; ++i) {
         if (m_tabStops[i]->isEnabled())
@@ -189,13 +194,6 @@ void CDialogWindow::TrackSystemMenu(const QPoint& globalPos) {
     QAction* pChosen = m_pSystemMenu->exec(globalPos);
     if (pChosen && m_live)
         m_pDialog->SendMessage(WM_SYSCOMMAND, pChosen->data().toUInt(), 0);
-}
-
-void CDialogWindow::ShowHelp() {
-    if (!m_pDialog->OnCmdMsg(ID_HELP, 0)) {
-        if (CWinApp* pApp = AfxGetApp())
-            pApp->OnCmdMsg(ID_HELP, 0);
-    }
 }
 
 bool CDialogWindow::event(QEvent* event) {
@@ -262,8 +260,10 @@ void CDialogWindow::keyPressEvent(QKeyEvent* event) {
         m_pDialog->SendMessage(WM_KEYDOWN, AfxVirtualKey(*event), lParam);
         return;
     }
-    if (key == Qt::Key_F1)
-        ShowHelp();
+    if (key == Qt::Key_F1) {
+        const auto* pControl = dynamic_cast<const IAfxControl*>(pFocus);
+        m_pDialog->OnHelpKey(pControl && isAncestorOf(pFocus) ? pControl->ControlId() : 0);
+    }
 }
 
 void CDialogWindow::closeEvent(QCloseEvent* event) {

@@ -34,7 +34,6 @@ public:
     void TrackSystemMenu(const QPoint& globalPos);
     // Whether a paint message is being handled, and the widget to paint.
     bool IsPainting() const { return m_painting; }
-    void ShowHelp();
     // Dialog units to pixels: the horizontal unit in quarter pixels, as widened
     // for the font actually used; the vertical one as Windows has it.
     int DialogToPixelsX(int units) const;
@@ -42,13 +41,10 @@ public:
     // Runs the modal loop until ExitModalLoop.
     void RunModalLoop();
     void ExitModalLoop(int result);
-    // The platform's window was destroyed from outside: the dialog ends as with
-    // Cancel, after those above it; the one beneath all ends every dialog, as
-    // CDialog::CancelAllModal does, so that the program ends.
-    void CancelAsGone();
-    // Ends the dialogs in a modal run from the topmost down to the one at
-    // depth (0: the one beneath all), each as with Cancel.
-    static void CancelRunsDownTo(int depth);
+    // The platform's window was destroyed from outside.
+    void CancelAsGone() { m_pDialog->CancelAsGone(); }
+    // The modal run of a dialog, with its owner's window (null: none).
+    static void RunModal(CDialog& dialog, CWnd* pOwner);
 
 protected:
     bool event(QEvent* event) override;

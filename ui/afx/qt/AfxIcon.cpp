@@ -3,7 +3,7 @@
 // and the icon metrics.
 #include "AfxIcon.h"
 
-#include "AfxWin.h"
+#include "AfxBackEnd.h"
 #include "Resources.h"
 
 #include <QBuffer>
@@ -12,16 +12,9 @@
 
 #include <memory>
 
-HICON CWinApp::LoadIcon(UINT id) {
-    int freeSlot = -1;
-    for (int i = 0; i < kMaxIcons; ++i) {
-        if (m_icons[i] && m_iconIds[i] == id)
-            return m_icons[i];
-        if (!m_icons[i] && freeSlot < 0)
-            freeSlot = i;
-    }
+HICON AfxLoadIconResource(UINT id) {
     SResourceImage image;
-    if (freeSlot < 0 || !FindResourceImage(kResTypeIcon, static_cast<int>(id), &image))
+    if (!FindResourceImage(kResTypeIcon, static_cast<int>(id), &image))
         return nullptr;
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(image.m_pData),
                                                static_cast<qsizetype>(image.m_length));
@@ -43,16 +36,11 @@ HICON CWinApp::LoadIcon(UINT id) {
         return nullptr;
     if (icon->m_big.isNull())
         icon->m_big = icon->m_small.scaled(32, 32);
-    m_icons[freeSlot] = AfxHandleFromIconImage(icon.release());
-    m_iconIds[freeSlot] = id;
-    return m_icons[freeSlot];
+    return AfxHandleFromIconImage(icon.release());
 }
 
-void CWinApp::DestroyIcons() {
-    for (HICON& icon : m_icons) {
-        delete AfxIconImage(icon);
-        icon = nullptr;
-    }
+void AfxFreeIcon(HICON icon) {
+    delete AfxIconImage(icon);
 }
 
 int GetSystemMetrics(int index) {

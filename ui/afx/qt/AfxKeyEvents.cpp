@@ -9,16 +9,10 @@
 uint16_t AfxKeyFlags(const QKeyEvent& event) {
     uint16_t flags = 0;
     const quint32 native = event.nativeScanCode();
-#ifdef Q_OS_WIN
-    // Qt hands on bits 16 to 24 of the message's lParam: the scan code and the
-    // extended flag.
-    flags = static_cast<uint16_t>(native & (0xFF | KF_EXTENDED));
-#else
     // X11 and Wayland report the kernel's key code plus 8; synthetic events
     // carry 0 and have no key code at all.
     if (native >= 8)
         flags = AfxScanFlagsFromKernelKeyCode(native - 8);
-#endif
     if (event.isAutoRepeat())
         flags |= KF_REPEAT;
     if (event.modifiers() & Qt::AltModifier)

@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The ownerless message box on Qt.
+#include "AfxBackEnd.h"
 #include "AfxQt.h"
 #include "AfxText.h"
-#include "AfxWin.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
-int AfxMessageBox(const char* text, const char* caption, UINT type) {
+int AfxShowMessageBox(const char* text, const char* caption, UINT type) {
     // A program told to end asks nothing: whoever sent the signal waits for it
     // to go.
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr ||
-        AfxTerminationRequested())
+    if (AfxTerminationRequested())
         return 0;
     const bool retry = (type & 0x0F) == MB_RETRYCANCEL;
     QMessageBox box((type & 0xF0) == MB_ICONWARNING ? QMessageBox::Warning

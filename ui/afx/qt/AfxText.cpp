@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "AfxText.h"
 
+#include "AfxBackEnd.h"
 #include "AfxCodePage.h"
+#include "AfxControl.h"
+#include "AfxQt.h"
+
+#include <QWidget>
 
 namespace {
 
@@ -36,6 +41,19 @@ std::string AfxBytesFromText(const QString& text) {
     return AfxBytesFromUtf8(std::string(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 
+size_t AfxCharacterStart(const std::string& text, size_t at) {
+    // A UTF-8 character has at most three bytes after its first.
+    const auto continues = [&text](size_t i) {
+        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    };
+    size_t start = at;
+    for (int back = 0; back < 3 && start > 0 && continues(start); ++back)
+        --start;
+    // No character starts there: the bytes are no UTF-8 but Windows-1252, one
+    // byte a character, and any cut will do (as does any the walk back made).
+    return continues(start) ? at : start;
+}
+
 QString AfxLabelTextFromTemplate(const char* text) {
     std::string shown;
     for (const char* p = text; *p; ++p) {
@@ -47,4 +65,19 @@ QString AfxLabelTextFromTemplate(const char* text) {
         shown += *p;
     }
     return AfxTextFromBytes(shown);
+}
+
+void AfxSetControlText(HWND hControl, const std::string& text) {
+    QWidget* pWidget = AfxWidgetFromHandle(hControl);
+    if (auto* pControl = dynamic_cast<IAfxControl*>(pWidget))
+        pControl->SetTextBytes(text);
+    else if (pWidget)
+        pWidget->setWindowTitle(AfxTextFromBytes(text));
+}
+
+std::string AfxGetControlText(HWND hControl) {
+    QWidget* pWidget = AfxWidgetFromHandle(hControl);
+    if (auto* pControl = dynamic_cast<IAfxControl*>(pWidget))
+        return pControl->TextBytes();
+    return pWidget ? AfxBytesFromText(pWidget->windowTitle()) : std::string();
 }

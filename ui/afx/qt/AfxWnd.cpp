@@ -57,10 +57,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_KEYDOWN:
         if (wParam == VK_F1) {
-            if (!OnCmdMsg(ID_HELP, 0)) {
-                if (CWinApp* pApp = AfxGetApp())
-                    pApp->OnCmdMsg(ID_HELP, 0);
-            }
+            if (auto* pDialog = dynamic_cast<CDialog*>(this))
+                pDialog->OnHelpKey(0);
         }
         return 0;
     default:
@@ -105,25 +103,6 @@ void CWnd::GetClientRect(CRect* pRect) const {
         pRect->right = pWidget->width();
         pRect->bottom = pWidget->height();
     }
-}
-
-void CWnd::SetWindowText(const std::string& text) {
-    QWidget* pWidget = AfxGetWidget(*this);
-    if (!pWidget)
-        return;
-    if (auto* pControl = dynamic_cast<IAfxControl*>(pWidget))
-        pControl->SetTextBytes(text);
-    else
-        pWidget->setWindowTitle(AfxTextFromBytes(text));
-}
-
-std::string CWnd::GetWindowText() const {
-    QWidget* pWidget = AfxGetWidget(*this);
-    if (!pWidget)
-        return std::string();
-    if (auto* pControl = dynamic_cast<IAfxControl*>(pWidget))
-        return pControl->TextBytes();
-    return AfxBytesFromText(pWidget->windowTitle());
 }
 
 void CWnd::SetFocus() {

@@ -1,69 +1,49 @@
 // SPDX-License-Identifier: MIT
 // The list box object over the system's list box. It never sorts: entries go
 // in by LB_INSERTSTRING, which leaves even a sorting list box's order alone.
-// An entry whose text shows cut keeps the whole text as its item data.
+// An entry whose text shows cut has the whole text kept beside the list.
 #include "AfxWin32.h"
-
-namespace {
-
-SItemTexts* KeptTexts(HWND hList, int index) {
-    const LRESULT data = ::SendMessageA(hList, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
-    return data == LB_ERR ? nullptr : reinterpret_cast<SItemTexts*>(data);
-}
-
-void ReleaseKept(HWND hList, int index) {
-    if (SItemTexts* pTexts = KeptTexts(hList, index)) {
-        if (CDialogWindow* pWindow = CDialogWindow::OfControl(hList))
-            pWindow->ReleaseItemTexts(pTexts);
-    }
-}
-
-} // namespace
 
 int CListBox::GetCount() const {
     return m_hWnd ? static_cast<int>(::SendMessageA(m_hWnd, LB_GETCOUNT, 0, 0)) : 0;
 }
 
 int CListBox::InsertString(int index, const std::string& text) {
-    if (!m_hWnd)
+    const int count = GetCount();
+    if (!m_hWnd || index < -1 || index > count)
         return LB_ERR;
-    const size_t shownLength = AfxShownLength(text);
-    const std::string shown = text.substr(0, shownLength);
+    if (index == -1)
+        index = count;
+    const std::string shown = AfxShownText(text);
     const int inserted =
         static_cast<int>(::SendMessageA(m_hWnd, LB_INSERTSTRING, static_cast<WPARAM>(index),
                                         reinterpret_cast<LPARAM>(shown.c_str())));
-    if (inserted < 0 || shownLength == text.size())
-        return inserted < 0 ? LB_ERR : inserted;
-    if (CDialogWindow* pWindow = CDialogWindow::OfControl(m_hWnd)) {
-        SItemTexts* pTexts = pWindow->NewItemTexts();
-        pTexts->m_columns[0] = text;
-        pTexts->m_present = 1;
-        ::SendMessageA(m_hWnd, LB_SETITEMDATA, static_cast<WPARAM>(inserted),
-                       reinterpret_cast<LPARAM>(pTexts));
-    }
+    if (inserted < 0)
+        return LB_ERR;
+    m_wholeTexts.InsertRow(inserted);
+    m_wholeTexts.Show(inserted, 0, text);
     return inserted;
 }
 
 int CListBox::DeleteString(int index) {
     if (!m_hWnd || index < 0 || index >= GetCount())
         return LB_ERR;
-    ReleaseKept(m_hWnd, index);
+    m_wholeTexts.DeleteRow(index);
     return static_cast<int>(::SendMessageA(m_hWnd, LB_DELETESTRING, static_cast<WPARAM>(index), 0));
 }
 
 void CListBox::ResetContent() {
     if (!m_hWnd)
         return;
-    for (int i = GetCount() - 1; i >= 0; --i)
-        ReleaseKept(m_hWnd, i);
+    m_wholeTexts.Clear();
     ::SendMessageA(m_hWnd, LB_RESETCONTENT, 0, 0);
 }
 
 int CListBox::GetText(int index, std::string& text) const {
     if (!m_hWnd || index < 0 || index >= GetCount())
         return LB_ERR;
-    if (const SItemTexts* pTexts = KeptTexts(m_hWnd, index)) {
-        text = pTexts->m_columns[0];
+    if (const std::string* pWhole = m_wholeTexts.Whole(index, 0)) {
+        text = *pWhole;
         return static_cast<int>(text.size());
     }
     const int length =

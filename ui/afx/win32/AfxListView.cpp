@@ -1,46 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The list view object over the common controls' list view, through its ANSI
-// messages. A row whose texts show cut keeps the whole texts as its lParam.
+// messages. The whole texts of cells that show cut are kept beside the list.
 #include "AfxWin32.h"
-
-namespace {
-
-SItemTexts* KeptTexts(HWND hView, int item) {
-    LVITEMA row = {};
-    row.mask = LVIF_PARAM;
-    row.iItem = item;
-    if (!::SendMessageA(hView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row)))
-        return nullptr;
-    return reinterpret_cast<SItemTexts*>(row.lParam);
-}
-
-// Keeps or forgets the whole text of one column of a row.
-void KeepColumn(HWND hView, int item, int subItem, const std::string& text, bool cut) {
-    CDialogWindow* pWindow = CDialogWindow::OfControl(hView);
-    if (!pWindow || subItem >= SItemTexts::kMaxColumns)
-        return;
-    SItemTexts* pTexts = KeptTexts(hView, item);
-    if (!pTexts && !cut)
-        return;
-    if (!pTexts) {
-        pTexts = pWindow->NewItemTexts();
-        LVITEMA row = {};
-        row.mask = LVIF_PARAM;
-        row.iItem = item;
-        row.lParam = reinterpret_cast<LPARAM>(pTexts);
-        ::SendMessageA(hView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&row));
-    }
-    const unsigned bit = 1u << subItem;
-    if (cut) {
-        pTexts->m_columns[subItem] = text;
-        pTexts->m_present |= bit;
-    } else {
-        pTexts->m_columns[subItem].clear();
-        pTexts->m_present &= ~bit;
-    }
-}
-
-} // namespace
 
 int CListCtrl::InsertColumn(int column, const std::string& heading, int format, int width) {
     if (!m_hWnd)
@@ -68,56 +29,48 @@ int CListCtrl::InsertColumn(int column, const std::string& heading, int format, 
 int CListCtrl::DeleteAllItems() {
     if (!m_hWnd)
         return FALSE;
-    if (CDialogWindow* pWindow = CDialogWindow::OfControl(m_hWnd)) {
-        for (int i = GetItemCount() - 1; i >= 0; --i) {
-            if (SItemTexts* pTexts = KeptTexts(m_hWnd, i))
-                pWindow->ReleaseItemTexts(pTexts);
-        }
-    }
+    m_wholeTexts.Clear();
     return static_cast<int>(::SendMessageA(m_hWnd, LVM_DELETEALLITEMS, 0, 0));
 }
 
 int CListCtrl::InsertItem(int item, const std::string& text) {
     if (!m_hWnd || item < 0)
         return -1;
-    const size_t shownLength = AfxShownLength(text);
-    const std::string shown = text.substr(0, shownLength);
+    const std::string shown = AfxShownText(text);
     LVITEMA row = {};
     row.mask = LVIF_TEXT;
     row.iItem = item;
     row.pszText = const_cast<char*>(shown.c_str());
     const int inserted = static_cast<int>(
         ::SendMessageA(m_hWnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row)));
-    if (inserted >= 0 && shownLength < text.size())
-        KeepColumn(m_hWnd, inserted, 0, text, true);
+    if (inserted >= 0) {
+        m_wholeTexts.InsertRow(inserted);
+        m_wholeTexts.Show(inserted, 0, text);
+    }
     return inserted;
 }
 
 int CListCtrl::SetItemText(int item, int subItem, const std::string& text) {
     if (!m_hWnd || item < 0 || item >= GetItemCount() || subItem < 0)
         return FALSE;
-    const size_t shownLength = AfxShownLength(text);
-    const std::string shown = text.substr(0, shownLength);
+    const std::string shown = AfxShownText(text);
     LVITEMA row = {};
     row.iSubItem = subItem;
     row.pszText = const_cast<char*>(shown.c_str());
     if (!::SendMessageA(m_hWnd, LVM_SETITEMTEXTA, static_cast<WPARAM>(item),
                         reinterpret_cast<LPARAM>(&row)))
         return FALSE;
-    KeepColumn(m_hWnd, item, subItem, text, shownLength < text.size());
+    m_wholeTexts.Show(item, subItem, text);
     return TRUE;
 }
 
 std::string CListCtrl::GetItemText(int item, int subItem) const {
     if (!m_hWnd || item < 0 || item >= GetItemCount() || subItem < 0)
         return std::string();
-    if (const SItemTexts* pTexts = KeptTexts(m_hWnd, item)) {
-        if (subItem < SItemTexts::kMaxColumns && (pTexts->m_present & (1u << subItem)))
-            return pTexts->m_columns[subItem];
-    }
-    // Shown texts are short: the cap's room is enough, with space for a
-    // double-byte character at the end.
-    char buffer[kAfxMaxShownChars * 2 + 2] = {};
+    if (const std::string* pWhole = m_wholeTexts.Whole(item, subItem))
+        return *pWhole;
+    // Shown texts are short: the cap's room is enough.
+    char buffer[kAfxMaxShownText + 1] = {};
     LVITEMA row = {};
     row.iSubItem = subItem;
     row.pszText = buffer;

@@ -6,12 +6,6 @@
 
 namespace {
 
-bool IsEditBox(HWND hWnd) {
-    char className[16] = {};
-    GetClassNameA(hWnd, className, sizeof className);
-    return lstrcmpiA(className, "Edit") == 0;
-}
-
 std::string ShownText(HWND hWnd) {
     return AfxReadText(GetWindowTextLengthA(hWnd), [hWnd](char* pBuffer, int size) {
         return ::GetWindowTextA(hWnd, pBuffer, size);
@@ -20,53 +14,34 @@ std::string ShownText(HWND hWnd) {
 
 } // namespace
 
-size_t AfxShownLength(const std::string& text) {
-    const size_t end = std::min(text.find('\0'), text.size());
-    if (end <= kAfxMaxShownChars)
-        return end;
-    size_t pos = 0;
-    for (size_t chars = 0; pos < end && chars < kAfxMaxShownChars; ++chars) {
-        const bool doubleByte = IsDBCSLeadByte(static_cast<BYTE>(text[pos])) && pos + 1 < end;
+size_t AfxCharacterStart(const std::string& text, size_t at) {
+    // Whether a byte leads a double-byte character depends on what comes
+    // before it: walk from the start.
+    size_t start = 0;
+    for (size_t pos = 0; pos <= at && pos < text.size();) {
+        start = pos;
+        const bool doubleByte =
+            IsDBCSLeadByte(static_cast<BYTE>(text[pos])) && pos + 1 < text.size();
         pos += doubleByte ? 2 : 1;
     }
-    return pos;
+    return start;
 }
 
 void AfxSetControlText(HWND hControl, const std::string& text) {
-    const size_t shownLength = AfxShownLength(text);
-    const std::string shown = text.substr(0, shownLength);
+    CDialogWindow* pWindow = CDialogWindow::OfControl(hControl);
+    const std::string shown = pWindow ? pWindow->KeepText(hControl, text) : AfxShownText(text);
     // The drum path writes both its texts on every stroke: only a change
     // reaches the control, which would repaint otherwise.
     if (ShownText(hControl) != shown)
         ::SetWindowTextA(hControl, shown.c_str());
-    const bool editBox = IsEditBox(hControl);
-    if (editBox)
-        ::SendMessageA(hControl, EM_SETMODIFY, FALSE, 0);
-    if (CDialogWindow* pWindow = CDialogWindow::OfControl(hControl))
-        pWindow->KeepText(hControl, text, shownLength < text.size());
 }
 
 std::string AfxGetControlText(HWND hControl) {
+    // A text that still shows as it was put there is the whole text, however
+    // little of it shows; an edited one is taken as typed.
     if (CDialogWindow* pWindow = CDialogWindow::OfControl(hControl)) {
-        // A name the user did not edit is the whole name, however little of
-        // it shows; an edited one is taken as typed.
-        const std::string* pKept = pWindow->KeptText(hControl);
-        if (pKept && !(IsEditBox(hControl) && ::SendMessageA(hControl, EM_GETMODIFY, 0, 0)))
-            return *pKept;
+        if (const CAfxEditText* pKept = pWindow->KeptText(hControl))
+            return pKept->Read(ShownText(hControl));
     }
     return ShownText(hControl);
-}
-
-void CWnd::SetWindowText(const std::string& text) {
-    if (m_hWnd)
-        AfxSetControlText(m_hWnd, text);
-}
-
-std::string CWnd::GetWindowText() const {
-    return m_hWnd ? AfxGetControlText(m_hWnd) : std::string();
-}
-
-void CEdit::SetSel(int start, int end) {
-    if (m_hWnd)
-        ::SendMessageA(m_hWnd, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
 }

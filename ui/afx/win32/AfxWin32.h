@@ -4,33 +4,14 @@
 // CDialogWindow is what the layer keeps for that run: the window procedure
 // that sends the dialog's messages through its message map, the flags of the
 // key messages its list views received, and the whole texts of what its
-// controls show cut. Texts cross as bytes in the system's code page through
-// the ANSI functions. Internal to the implementation.
+// static texts and edit boxes show cut. Texts cross as bytes in the system's
+// code page through the ANSI functions. Internal to the implementation.
 #pragma once
 
-#include "AfxWin.h"
+#include "AfxBackEnd.h"
 
-#include <cstddef>
-#include <memory>
 #include <string>
 #include <vector>
-
-// Controls show at most this many characters of a text (a drum sound's name
-// can be megabytes long, and a list or edit box laying out such a text keeps
-// the window busy for seconds). What the program reads back is the whole text.
-inline constexpr size_t kAfxMaxShownChars = 300;
-
-// The bytes of text a control shows: up to the first NUL, at most
-// kAfxMaxShownChars characters of the system's code page (a double-byte
-// character is never cut in half).
-size_t AfxShownLength(const std::string& text);
-
-// The whole texts of a list row whose shown texts were cut, one per column.
-struct SItemTexts {
-    static constexpr int kMaxColumns = 8;
-    std::string m_columns[kMaxColumns];
-    unsigned m_present = 0; // bit n: column n is kept here
-};
 
 class CDialogWindow {
 public:
@@ -39,9 +20,9 @@ public:
     CDialogWindow(const CDialogWindow&) = delete;
     CDialogWindow& operator=(const CDialogWindow&) = delete;
 
-    // Runs the dialog manager's modal loop over the template; returns what
-    // DialogBoxParamA returned.
-    INT_PTR Run(HWND hOwner);
+    // The modal run of a dialog, owned by pOwner's window (none when null):
+    // the dialog manager's modal loop over the template.
+    static void RunModal(CDialog& dialog, CWnd* pOwner);
     HWND Handle() const { return m_hWnd; }
 
     // The run of a dialog window, or of the dialog a control belongs to; null
@@ -52,13 +33,11 @@ public:
     // The dialog window's default processing: the dialog manager's own.
     LRESULT CallDefault(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // The whole text of a static text or edit box whose text shows cut; null
-    // when the control shows all of it.
-    const std::string* KeptText(HWND hControl) const;
-    void KeepText(HWND hControl, const std::string& text, bool cut);
-
-    SItemTexts* NewItemTexts();
-    void ReleaseItemTexts(SItemTexts* pTexts);
+    // The whole text behind a static text or edit box whose text shows cut;
+    // null when the control shows all of it.
+    const CAfxEditText* KeptText(HWND hControl) const;
+    // The part of text the control is to show; keeps the whole when it is cut.
+    std::string KeepText(HWND hControl, const std::string& text);
 
     // Puts the flags word of the key message a list view received into its
     // key-down notification.
@@ -75,7 +54,7 @@ private:
     };
     struct SKeptText {
         HWND m_hWnd;
-        std::string m_text;
+        CAfxEditText m_text;
     };
 
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -83,10 +62,10 @@ private:
     BOOL Initialise(HWND hWnd);
     // Takes the dialog window's messages, and the key messages of its list views.
     void Subclass(HWND hWnd);
+    void WatchListViewKeys();
     void Centre();
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DispatchKeyDown(WPARAM wParam, LPARAM lParam);
-    void ShowHelp();
 
     CDialog* m_pDialog;
     HWND m_hWnd = nullptr;
@@ -95,17 +74,18 @@ private:
     std::vector<WORD> m_memoryTemplate;
     SKeyRecord m_keys[kMaxListViews];
     std::vector<SKeptText> m_keptTexts;
-    std::vector<std::unique_ptr<SItemTexts>> m_itemTexts;
 };
 
 // A dialog template in memory, as the resource compiler would have stored it
 // (DLGTEMPLATEEX), for dialogs made from templates the caller keeps.
 std::vector<WORD> AfxBuildDialogTemplate(const SDialogTemplate& dialogTemplate);
 
-// A control's text as the program's bytes, and back; the display cap and the
-// whole text kept for what shows cut.
-void AfxSetControlText(HWND hControl, const std::string& text);
-std::string AfxGetControlText(HWND hControl);
+// The window of the run beneath all others, for the console's events, which
+// arrive on a thread of their own: set by the run that has none beneath it,
+// cleared when that window goes.
+void AfxSetBottomWindow(HWND hWnd);
+void AfxForgetBottomWindow(HWND hWnd);
+
 // Text of any length through a Get...TextA call that takes a buffer size and
 // returns the length copied.
 template <typename FGetText> std::string AfxReadText(int length, FGetText getText) {
