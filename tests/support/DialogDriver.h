@@ -25,8 +25,11 @@ template <class TDialog> void WhenOpens(const std::function<void(TDialog&)>& scr
 // Gives the control the keyboard focus.
 void FocusControl(const CDialog& dialog, int id);
 // A key pressed and released on the keyboard, into the control with the focus:
-// its virtual key, and its set-1 scan code with KF_EXTENDED where it has it.
-void StrikeKey(UINT virtualKey, UINT scanFlags);
+// its virtual key, and its set-1 scan code with KF_EXTENDED where it has it;
+// shifted: with Shift held.
+void StrikeKey(UINT virtualKey, UINT scanFlags, bool shifted = false);
+// A key held down until the keyboard repeats it that many times, then released.
+void HoldKey(UINT virtualKey, UINT scanFlags, int repeats);
 // Characters typed into the control with the focus.
 void TypeText(const std::string& text);
 // The edit box's text replaced by the user: focused, all selected, the text

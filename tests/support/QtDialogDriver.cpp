@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -35,6 +36,8 @@ int QtKeyOf(UINT virtualKey) {
         return Qt::Key_Control;
     case VK_DELETE:
         return Qt::Key_Delete;
+    case 0x26:
+        return Qt::Key_Up;
     case 0x28:
         return Qt::Key_Down;
     case VK_RETURN:
@@ -79,8 +82,19 @@ void FocusControl(const CDialog& dialog, int id) {
         pControl->setFocus(Qt::MouseFocusReason);
 }
 
-void StrikeKey(UINT virtualKey, UINT scanFlags) {
-    PressKey(QtKeyOf(virtualKey), KernelCodeOf(scanFlags));
+void StrikeKey(UINT virtualKey, UINT scanFlags, bool shifted) {
+    // Qt reports Tab with Shift as a key of its own.
+    const int key = shifted && virtualKey == VK_TAB ? Qt::Key_Backtab : QtKeyOf(virtualKey);
+    PressKey(key, KernelCodeOf(scanFlags), shifted ? Qt::ShiftModifier : Qt::NoModifier);
+}
+
+void HoldKey(UINT virtualKey, UINT scanFlags, int repeats) {
+    const int key = QtKeyOf(virtualKey);
+    const unsigned code = KernelCodeOf(scanFlags);
+    for (int i = 0; i <= repeats; ++i)
+        SendKeyPress(FocusWidget(), key, code, Qt::NoModifier, i > 0);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, code + 8, 0, 0);
+    QApplication::sendEvent(FocusWidget(), &release);
 }
 
 void TypeText(const std::string& text) {

@@ -133,18 +133,40 @@ void FocusControl(const CDialog& dialog, int id) {
     Pump();
 }
 
-void StrikeKey(UINT virtualKey, UINT scanFlags) {
-    INPUT keys[2] = {};
-    for (INPUT& key : keys) {
-        key.type = INPUT_KEYBOARD;
-        key.ki.wVk = static_cast<WORD>(virtualKey);
-        key.ki.wScan = static_cast<WORD>(scanFlags & 0xFF);
-        key.ki.dwFlags = (scanFlags & KF_EXTENDED) ? KEYEVENTF_EXTENDEDKEY : 0;
-    }
-    keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof keys[0]);
+namespace {
+
+// The key down (repeated) and up, Shift around them when shifted.
+void SendKeys(UINT virtualKey, UINT scanFlags, bool shifted, int downs) {
+    std::vector<INPUT> keys;
+    const auto add = [&keys](UINT key, UINT scan, bool up) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = static_cast<WORD>(key);
+        input.ki.wScan = static_cast<WORD>(scan & 0xFF);
+        input.ki.dwFlags =
+            ((scan & KF_EXTENDED) ? KEYEVENTF_EXTENDEDKEY : 0) | (up ? KEYEVENTF_KEYUP : 0);
+        keys.push_back(input);
+    };
+    if (shifted)
+        add(VK_SHIFT, 42, false);
+    for (int i = 0; i < downs; ++i)
+        add(virtualKey, scanFlags, false);
+    add(virtualKey, scanFlags, true);
+    if (shifted)
+        add(VK_SHIFT, 42, true);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof keys[0]);
     Pump(WM_KEYUP, virtualKey);
     Pump();
+}
+
+} // namespace
+
+void StrikeKey(UINT virtualKey, UINT scanFlags, bool shifted) {
+    SendKeys(virtualKey, scanFlags, shifted, 1);
+}
+
+void HoldKey(UINT virtualKey, UINT scanFlags, int repeats) {
+    SendKeys(virtualKey, scanFlags, false, repeats + 1);
 }
 
 void TypeText(const std::string& text) {

@@ -4,24 +4,9 @@
 // and every name the program reads back from them, stores in the kit and
 // saves is the whole name, unless the user typed a new one.
 #include "AfxCodePage.h"
-#include "DialogDriver.h"
-#include "DrumPadDlg.h"
-#include "DrumSetFiles.h"
-#include "FakeDirectSound.h"
-#include "KeyDefDlg.h"
-#include "SoundNameDlg.h"
-#include "TempFolder.h"
-#include "TestFiles.h"
-
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <optional>
+#include "DrumPadFixture.h"
 
 namespace {
-
-constexpr int kKickSound = 4;
-constexpr int kSnareSound = 9;
 
 // Longer than an edit box takes (32,767 characters), with characters of two
 // bytes in UTF-8 all along, so that a cut may fall inside one.
@@ -41,40 +26,24 @@ std::string Seen(const std::string& name) {
     return AfxBytesReadBack(AfxShownText(name));
 }
 
-class LongName : public testing::Test {
+class LongName : public DrumPad {
 protected:
     void SetUp() override {
-        std::string names[kSoundCount];
         for (int i = 0; i < kSoundCount; ++i)
-            names[i] = "Sound " + std::to_string(i);
-        names[kKickSound] = kLongKick;
-        names[kSnareSound] = kLongSnare;
+            m_names[i] = "Sound " + std::to_string(i);
+        m_names[kKickSound] = kLongKick;
+        m_names[kSnareSound] = kLongSnare;
         const SBinding bindings[] = {{30, kKickSound}, {31, kSnareSound}, {32, kKickSound}};
-        WriteDrumSet(names, bindings, 3);
+        WriteDrumSet(m_names, bindings, 3);
         m_written = ReadBytes("drums.set");
-        m_dlg.emplace();
-        AfxGetApp()->m_pMainWnd = &*m_dlg;
-    }
-    void TearDown() override { AfxGetApp()->m_pMainWnd = nullptr; }
-
-    // Runs the drum pad window; the script runs inside it and Esc ends it.
-    void RunDrumPad(const std::function<void()>& script) {
-        const INT_PTR result = DriveModal(*m_dlg, [&] {
-            script();
-            StrikeKey(VK_ESCAPE, 1);
-        });
-        EXPECT_EQ(result, IDCANCEL);
+        Restart();
     }
     // Opens the key definition dialog; the script runs in it, then "Exit".
     void InKeyDef(const std::function<void(CKeyDefDlg&)>& script) {
-        bool opened = false;
-        WhenOpens<CKeyDefDlg>([&](CKeyDefDlg& dlg) {
-            opened = true;
+        EXPECT_TRUE(OpenKeyDef(kBelowRows, [&](CKeyDefDlg& dlg) {
             script(dlg);
             PushButton(dlg, IDCANCEL);
-        });
-        ClickRow(*m_dlg, IDC_KEY_LIST, kBelowRows, EClick::Double);
-        EXPECT_TRUE(opened);
+        }));
     }
     // Double-clicks an entry; the script runs in the sound name dialog.
     static void InSoundName(CKeyDefDlg& dlg, int entry,
@@ -88,9 +57,6 @@ protected:
         EXPECT_TRUE(opened);
     }
 
-    CTempFolder m_folder;
-    CFakeSoundScope m_fake;
-    std::optional<CDrumPadDlg> m_dlg;
     std::string m_written;
 };
 
@@ -140,8 +106,7 @@ TEST_F(LongName, RenameLeftUntouchedKeepsTheWholeNameInTheListAndTheKit) {
     RunDrumPad([&] {
         InKeyDef([&](CKeyDefDlg& dlg) {
             InSoundName(dlg, kKickSound, [](CSoundNameDlg& nameDlg) { PushButton(nameDlg, IDOK); });
-            std::string entry;
-            dlg.m_soundList.GetText(kKickSound, entry);
+            const std::string entry = EntryText(dlg, kKickSound);
             EXPECT_TRUE(entry == kLongKick) << entry.size() << " bytes in the list";
             PushButton(dlg, IDC_SAVE_SET);
         });

@@ -1,26 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The key definition dialog and the sound name dialog driven as the user does,
-// from the drum pad window's key list, over the fake sound device: the fixture
-// of their tests and the moves they are made of.
+// The drum pad window over the fake sound device, in a folder of its own with
+// a drum set of four bindings, and the key definition and sound name dialogs
+// opened from it as the user does: the fixture of their tests on either
+// toolkit, and the moves they are made of.
 #pragma once
 
-#include "AfxQt.h"
-#include "AfxWin.h"
+#include "DialogDriver.h"
 #include "DrumPadDlg.h"
 #include "DrumSetFiles.h"
 #include "FakeDirectSound.h"
+#include "KernelKeys.h"
 #include "KeyDefDlg.h"
 #include "KitFakes.h"
 #include "SoundNameDlg.h"
 #include "TempFolder.h"
 #include "TestFiles.h"
-#include "UiTestSupport.h"
-
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPoint>
-#include <QString>
-#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -29,33 +23,34 @@
 #include <string>
 #include <vector>
 
-inline constexpr int kKickSound = 4;
-inline constexpr int kSnareSound = 9;
-inline constexpr int kEmptySound = 13;
-inline constexpr int kF1Sound = 20;
+// The sounds the drum set binds or names apart from the others; F13's Windows
+// code (a code without a name); virtual keys the layer's headers leave to Windows.
+enum : int { kKickSound = 4, kSnareSound = 9, kF13Sound = 12, kEmptySound = 13, kF1Sound = 20 };
+enum : int { kF13Code = 100 };
+enum : UINT { kVkUp = 0x26, kVkDown = 0x28, kVkF13 = 0x7C };
 
-// The key definition dialog's controls, and clicks on them.
-QListWidget* SoundList(CKeyDefDlg& dlg);
-QTreeWidget* KeyBox(CKeyDefDlg& dlg);
-QPoint EntryPoint(CKeyDefDlg& dlg, int entry);
-bool EntryVisible(CKeyDefDlg& dlg, int entry);
-std::string EntryText(CKeyDefDlg& dlg, int entry);
-void ClickEntry(CKeyDefDlg& dlg, int entry);
-void ClickKeyBox(CKeyDefDlg& dlg);
-void ClickButton(CDialog& dlg, int id);
-std::string KeyBoxText(CKeyDefDlg& dlg);
-
-// The sound name dialog's edit box and error line.
-QLineEdit* NameEdit(CSoundNameDlg& dlg);
-QString ErrorLine(CSoundNameDlg& dlg);
-// Replaces the edit box's text as the user does: select all, then type.
-void TypeName(CSoundNameDlg& dlg, const QString& text);
+// An entry of the sound list, whole.
+inline std::string EntryText(const CKeyDefDlg& dlg, int entry) {
+    std::string text;
+    dlg.m_soundList.GetText(entry, text);
+    return text;
+}
 
 // Double-clicks an entry of the sound list; in the sound name dialog that
 // opens, types the name and leaves with the button given.
-void Rename(CKeyDefDlg& dlg, int entry, const QString& name, int button = IDOK);
+inline void Rename(CKeyDefDlg& dlg, int entry, const std::string& name, int button = IDOK) {
+    bool opened = false;
+    WhenOpens<CSoundNameDlg>([&](CSoundNameDlg& nameDlg) {
+        opened = true;
+        TypeInto(nameDlg, IDC_SOUND_NAME, name);
+        PushButton(nameDlg, button);
+    });
+    ClickRow(dlg, IDC_SOUND_LIST, entry, EClick::Double);
+    EXPECT_TRUE(opened) << "no sound name dialog for entry " << entry;
+    EXPECT_EQ(CDialog::GetActiveModal(), &dlg);
+}
 
-class KeyDef : public testing::Test {
+class DrumPad : public testing::Test {
 protected:
     void SetUp() override {
         for (int i = 0; i < kSoundCount; ++i)
@@ -67,33 +62,33 @@ protected:
             {kKeyA, kKickSound},
             {kKeyS, kSnareSound},
             {kKeyF1, kF1Sound},
+            {kF13Code, kF13Sound},
         };
-        WriteDrumSet(m_names, bindings, 3);
+        WriteDrumSet(m_names, bindings, 4);
         Restart();
     }
     void TearDown() override { AfxGetApp()->m_pMainWnd = nullptr; }
 
     // A new drum pad window in the same folder, as when the program starts again.
     void Restart() {
-        if (m_dlg)
-            AfxGetApp()->m_pMainWnd = nullptr;
+        AfxGetApp()->m_pMainWnd = nullptr;
         m_dlg.reset();
         m_dlg.emplace();
         AfxGetApp()->m_pMainWnd = &*m_dlg;
     }
     // Runs the drum pad window; the script runs inside it and Esc ends it.
     void RunDrumPad(const std::function<void()>& script) {
-        const INT_PTR result = RunModal(*m_dlg, [&] {
+        const INT_PTR result = DriveModal(*m_dlg, [&] {
             script();
-            PressKey(Qt::Key_Escape, kKeyEsc);
+            StrikeKey(VK_ESCAPE, kKeyEsc);
         });
         EXPECT_EQ(result, IDCANCEL);
     }
-    QTreeWidget* KeyList() { return qobject_cast<QTreeWidget*>(AfxGetWidget(m_dlg->m_keyList)); }
-    QPoint RowPoint(int row) {
-        return KeyList()->visualItemRect(KeyList()->topLevelItem(row)).center();
+    std::string Shown(int id) { return ShownText(*m_dlg, id); }
+    void FocusDrumBox() {
+        StrikeKey(VK_TAB, kKeyTab);
+        ASSERT_EQ(FocusedControl(*m_dlg), IDC_DRUM_BOX);
     }
-    QPoint BelowRows() { return QPoint(20, KeyList()->viewport()->height() - 5); }
     int SelectedRow() { return m_dlg->m_keyList.GetNextItem(-1, LVNI_SELECTED); }
     // The key list's row of a key name, or -1.
     int RowOf(const std::string& keyName) {
@@ -107,15 +102,15 @@ protected:
         const int row = RowOf(keyName);
         return row < 0 ? std::string("(no row)") : m_dlg->m_keyList.GetItemText(row, 1);
     }
-    // Double-clicks the key list there; the script runs in the key definition
-    // dialog. Returns whether the dialog opened.
-    bool OpenKeyDef(QPoint where, const std::function<void(CKeyDefDlg&)>& script) {
+    // Double-clicks the key list on that row (kBelowRows: below them); the
+    // script runs in the key definition dialog. Returns whether it opened.
+    bool OpenKeyDef(int row, const std::function<void(CKeyDefDlg&)>& script) {
         bool opened = false;
-        WhenActive<CKeyDefDlg>([&](CKeyDefDlg& dlg) {
+        WhenOpens<CKeyDefDlg>([&](CKeyDefDlg& dlg) {
             opened = true;
             script(dlg);
         });
-        DoubleClick(KeyList()->viewport(), where);
+        ClickRow(*m_dlg, IDC_KEY_LIST, row, EClick::Double);
         EXPECT_EQ(CDialog::GetActiveModal(), &*m_dlg) << "the key definition dialog stayed open";
         return opened;
     }
@@ -135,3 +130,6 @@ protected:
     CFakeSoundScope m_fake;
     std::optional<CDrumPadDlg> m_dlg;
 };
+
+// The same window, for the tests of its key definition dialog.
+class KeyDef : public DrumPad {};
