@@ -278,8 +278,8 @@ int CPosixFileSystem::ListBeside(const char* path, std::vector<std::string>* pPa
 }
 
 int CPosixFileSystem::MakeStateFolder(std::string* pFolder) {
-    // A relative XDG_STATE_HOME is to be ignored, as the base directory
-    // specification says.
+    // A relative XDG_STATE_HOME is ignored, as every XDG-aware program does:
+    // it would depend on the folder the program happens to start in.
     const char* pState = getenv("XDG_STATE_HOME");
     std::string folder;
     if (pState != nullptr && pState[0] == '/') {
