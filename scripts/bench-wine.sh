@@ -44,22 +44,12 @@ sound_server_start pulse "$work/server" 2>>"$work/server-start.log"
 
 # Q (X key code 24, scan code 16) strikes sound 2, a short one; nothing else is bound.
 mkdir -p "$work/run"
-{
-  for i in $(seq 0 27); do printf 'Sound %s\r\n' "$i"; done
-  for code in $(seq 1 255); do
-    if ((code == 16)); then printf '2 '; else printf '255 '; fi
-  done
-} >"$work/run/drums.set"
+keys=(24)
+sounds=(2)
+write_drum_set "$work/run/drums.set"
 (cd "$work/run" && exec "$wine" "$exe") >"$work/program.log" 2>&1 &
 program_pid=$!
-window=
-for _ in $(seq 600); do
-  window=$(xdotool search --onlyvisible --name "^$window_title\$" 2>/dev/null | head -n 1) || true
-  [[ -n "$window" ]] && break
-  kill -0 "$program_pid" 2>/dev/null || fail "the program ended before its window showed"
-  sleep 0.1
-done
-[[ -n "$window" ]] || fail "no window \"$window_title\""
+window=$(wait_titled_window "$window_title" 60)
 sleep 1
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key --delay 150 Tab # from the key list to the drum box

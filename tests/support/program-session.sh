@@ -10,6 +10,8 @@
 #   launch_program DIR CONF      $program started in DIR with ALSOFT_CONF=CONF; $program_pid
 #   wait_window [TITLE]          prints the id of the program's visible window of that title
 #                                (a regular expression; the drum pad window's by default)
+#   wait_titled_window TITLE [SECONDS]
+#                                prints the id of any visible window of exactly that title
 #   wait_program_end [STATUS]    waits for the end; fails unless it exits with STATUS (0)
 #   scaled SECONDS               SECONDS times KADENZO_TIME_SCALE
 #   write_drum_set FILE          a drum set naming sound i "Sound i", binding the X key
@@ -121,6 +123,25 @@ wait_window() {
     ((SECONDS - started <= ${limit%.*})) || fail "the window \"$title\" did not appear"
     sleep 0.1
   done
+}
+
+# Prints the id of the visible window of exactly that title once it shows, by
+# title alone: a program under Wine owns its windows from a process other than
+# the one started. Waits up to SECONDS (30).
+wait_titled_window() {
+  local title=$1 tenths found _
+  tenths=$(scaled "${2:-30}")
+  tenths=$(awk -v s="$tenths" 'BEGIN {print int(s * 10)}')
+  for _ in $(seq "$tenths"); do
+    found=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1) || true
+    if [[ -n "$found" ]]; then
+      echo "$found"
+      return 0
+    fi
+    kill -0 "$program_pid" 2>/dev/null || fail "the program ended before \"$title\" showed"
+    sleep 0.1
+  done
+  fail "no window \"$title\""
 }
 
 wait_program_end() {

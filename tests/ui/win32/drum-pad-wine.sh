@@ -29,14 +29,7 @@ cp "$work/run/drums.set" "$work/before.set"
 sound_server_record speakers "$work/speakers.wav"
 (cd "$work/run" && exec "$wine_run" "$exe") >"$work/program.log" 2>&1 &
 program_pid=$!
-window=
-for _ in $(seq 300); do
-  window=$(xdotool search --onlyvisible --name "^$window_title\$" 2>/dev/null | head -n 1) || true
-  [[ -n "$window" ]] && break
-  kill -0 "$program_pid" 2>/dev/null || fail "the program ended before its window showed"
-  sleep 0.1
-done
-[[ -n "$window" ]] || fail "no window \"$window_title\""
+window=$(wait_titled_window "$window_title")
 sleep 1
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 # From the key list, the first control, to the drum box.

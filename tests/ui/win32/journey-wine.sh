@@ -39,21 +39,6 @@ shot() {
   import -window root "$shots/$1.png" || true
 }
 
-# Prints the id of the visible window of that exact title once it shows.
-window_of() {
-  local found _
-  for _ in $(seq 300); do
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-    if [[ -n "$found" ]]; then
-      echo "$found"
-      return 0
-    fi
-    kill -0 "$program_pid" 2>/dev/null || fail "the program ended before \"$1\" showed"
-    sleep 0.1
-  done
-  fail "no window \"$1\""
-}
-
 # Whether the window of that title is gone, or goes within a few seconds.
 gone() {
   local _
@@ -103,13 +88,13 @@ mkdir -p "$work/run"
 sound_server_record speakers "$work/audition.wav"
 (cd "$work/run" && exec "$wine_run" "$exe") >"$work/program.log" 2>&1 &
 program_pid=$!
-pad=$(window_of "$window_title")
+pad=$(wait_titled_window "$window_title")
 sleep 1
 focus "$pad"
 shot 1-drum-pad
 click_at "$pad" 114 114 323 234 2 # the key list, below its (no) rows
 
-keydef=$(window_of "$keydef_title")
+keydef=$(wait_titled_window "$keydef_title")
 focus "$keydef"
 shot 2-key-definition
 click_at "$keydef" 67 42 224 130 # the key box
@@ -123,7 +108,7 @@ sleep 1.5 # the audition ends before anything else sounds
 shot 3-key-definition-chosen
 
 click_at "$keydef" 172 "$sound_row_y" 224 130 2 # rename the sound just chosen
-naming=$(window_of "$name_title")
+naming=$(wait_titled_window "$name_title")
 focus "$naming"
 click_at "$naming" 92 14 186 58 # the edit box
 xdotool key ctrl+a BackSpace Return
@@ -156,7 +141,7 @@ sleep 0.5
 shot 8-system-menu
 # The last item, below Wine's own "About Wine".
 xdotool key --delay 150 Up Return
-about=$(window_of "About Kadenzo")
+about=$(wait_titled_window "About Kadenzo")
 focus "$about"
 shot 9-about
 xdotool key Escape
