@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""Looks inside a Windows download (kadenzo-VERSION-windows-ARCH.zip): the
-kadenzo.exe it holds passes every check of check-windows-exe.py, carries no
+"""Looks inside a Windows download (kadenzo-VERSION-windows-ARCH.zip): it holds
+the program, the starter set, the licence and the README, nothing else; the
+kadenzo.exe passes every check of check-windows-exe.py, carries no
 debugging sections and no symbol table (they stay beside the build), and its
 version resource gives the version in the zip's name. Exits non-zero and says
 why on any difference.
@@ -69,10 +70,16 @@ def main():
     version, machine = name.groups()
     member = f"kadenzo-{version}-windows-{machine}/kadenzo.exe"
     with zipfile.ZipFile(args.zip) as archive:
+        # The program, the starter set, the licence and the README, nothing else.
+        held = sorted(n.split("/", 1)[1] for n in archive.namelist() if not n.endswith("/"))
         data = archive.read(member)
     pe = pefile.PE(data=data)
 
-    problems = exe_checks.problems_of(pe, machine, "gui", args.waves)
+    problems = []
+    expected = ["LICENSE.txt", "README.txt", "drums.set", "kadenzo.exe"]
+    if held != expected:
+        problems.append(f"the zip holds {held}, not {expected}")
+    problems += exe_checks.problems_of(pe, machine, "gui", args.waves)
     problems += version_problems(pe, version)
     debugging = [n for n in section_names(pe) if n.startswith((".debug", ".zdebug"))]
     if debugging:
