@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "StrokePath.h"
-#include "AfxQt.h"
+#include "AfxToolkit.h"
 
 #include "AllocationCounter.h"
 #include "BenchKit.h"

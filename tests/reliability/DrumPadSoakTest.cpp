@@ -3,7 +3,7 @@
 // null driver): key events by the hundred thousand into the drum box, held keys
 // among them, the window painting as it goes. Nothing may fail, and memory must
 // stay where it was once the session is under way.
-#include "AfxQt.h"
+#include "AfxToolkit.h"
 #include "DrumPadDlg.h"
 #include "DrumSetFiles.h"
 #include "KeyNames.h"

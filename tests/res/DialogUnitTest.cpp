@@ -5,7 +5,7 @@
 // widens its whole dialog. All four units are printed; the About box, whose
 // free lines are the program's own wording, must not need a wider unit than
 // the dialogs whose texts are all given.
-#include "AfxQt.h"
+#include "AfxToolkit.h"
 #include "AfxWin.h"
 #include "resource.h"
 

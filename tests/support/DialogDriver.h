@@ -49,6 +49,14 @@ void ClickRow(const CDialog& dialog, int id, int row, EClick click = EClick::Lef
 // The id of the dialog's control with the focus; 0 for none.
 int FocusedControl(const CDialog& dialog);
 
+// Where a dialog's window stands: shown; its centre that of its owner's window
+// (none: of the screen's work area); owned by that window; open to the user's
+// input (a window beneath a modal run is not).
+bool IsShown(const CWnd& window);
+bool IsCentredOver(const CWnd& window, const CWnd* pOwner);
+bool IsOwnedBy(const CWnd& window, const CWnd& owner);
+bool TakesInput(const CWnd& window);
+
 // What the user sees, as the program's bytes: the text of a static text or
 // edit box; a row's text in a list box (column 0) or a cell of a list view.
 std::string ShownText(const CDialog& dialog, int id);

@@ -14,9 +14,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -46,6 +49,8 @@ int QtKeyOf(UINT virtualKey) {
         return Qt::Key_Escape;
     case VK_SPACE:
         return Qt::Key_Space;
+    case 0x13:
+        return Qt::Key_Pause;
     default:
         return Qt::Key_unknown;
     }
@@ -171,4 +176,35 @@ std::string ShownCell(const CDialog& dialog, int id, int row, int column) {
     auto* pView = qobject_cast<QTreeWidget*>(pControl);
     QTreeWidgetItem* pItem = pView ? pView->topLevelItem(row) : nullptr;
     return pItem ? AfxBytesFromText(pItem->text(column)) : std::string();
+}
+
+bool IsShown(const CWnd& window) {
+    QWidget* pWindow = AfxGetWidget(window);
+    return pWindow && pWindow->isVisible();
+}
+
+bool IsCentredOver(const CWnd& window, const CWnd* pOwner) {
+    QWidget* pWindow = AfxGetWidget(window);
+    QScreen* pScreen = QGuiApplication::primaryScreen();
+    if (!pWindow || (!pOwner && !pScreen))
+        return false;
+    const QRect area =
+        pOwner ? AfxGetWidget(*pOwner)->frameGeometry() : pScreen->availableGeometry();
+    const QRect frame = pWindow->frameGeometry();
+    // A window without an owner is placed before its frame is known: it may
+    // stand off by half of it.
+    const QSize slack = pOwner ? QSize() : (frame.size() - pWindow->size()) / 2;
+    const QPoint offset = frame.center() - area.center();
+    return std::abs(offset.x()) <= 1 + slack.width() && std::abs(offset.y()) <= 1 + slack.height();
+}
+
+bool IsOwnedBy(const CWnd& window, const CWnd& owner) {
+    QWidget* pWindow = AfxGetWidget(window);
+    return pWindow && pWindow->parentWidget() == AfxGetWidget(owner);
+}
+
+bool TakesInput(const CWnd& window) {
+    QWidget* pWindow = AfxGetWidget(window);
+    QWidget* pModal = QApplication::activeModalWidget();
+    return pWindow && pWindow->isEnabled() && (!pModal || pModal == pWindow);
 }

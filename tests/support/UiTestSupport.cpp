@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "UiTestSupport.h"
-#include "AfxQt.h"
+#include "AfxToolkit.h"
 
 #include "DrumApp.h"
 

@@ -5,7 +5,7 @@
 // application object around every test.
 #pragma once
 
-#include "AfxQt.h"
+#include "AfxToolkit.h"
 #include "AfxWin.h"
 #include "KernelKeys.h"
 #include "QtEvents.h"

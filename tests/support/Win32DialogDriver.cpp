@@ -283,3 +283,29 @@ std::string ShownCell(const CDialog& dialog, int id, int row, int column) {
                                         reinterpret_cast<LPARAM>(&cell));
     return length > 0 ? std::string(cell.pszText, static_cast<size_t>(length)) : std::string();
 }
+
+bool IsShown(const CWnd& window) {
+    return window.m_hWnd && IsWindowVisible(window.m_hWnd);
+}
+
+bool IsCentredOver(const CWnd& window, const CWnd* pOwner) {
+    RECT area = {};
+    if (pOwner)
+        GetWindowRect(pOwner->m_hWnd, &area);
+    else
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    RECT frame = {};
+    GetWindowRect(window.m_hWnd, &frame);
+    // Twice the centres' distance, within a pixel of rounding.
+    const LONG dx = (frame.left + frame.right) - (area.left + area.right);
+    const LONG dy = (frame.top + frame.bottom) - (area.top + area.bottom);
+    return window.m_hWnd && dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2;
+}
+
+bool IsOwnedBy(const CWnd& window, const CWnd& owner) {
+    return window.m_hWnd && GetWindow(window.m_hWnd, GW_OWNER) == owner.m_hWnd;
+}
+
+bool TakesInput(const CWnd& window) {
+    return window.m_hWnd && IsWindowEnabled(window.m_hWnd);
+}

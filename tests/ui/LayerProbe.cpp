@@ -1,6 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "LayerProbe.h"
 
+#include "DialogDriver.h"
+
+BOOL CLayerProbeDlg::OnInitDialog() {
+    const BOOL focusFirst = CDialog::OnInitDialog();
+    m_shownInInit = IsShown(*this);
+    return focusFirst;
+}
+
 BEGIN_MESSAGE_MAP(CLayerProbeDlg, CDialog)
 ON_COMMAND(ID_HELP, OnHelp)
 ON_LBN_SELCHANGE(IDC_SOUND_LIST, OnSelChange)

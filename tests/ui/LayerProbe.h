@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A dialog over any of the program's templates, for the tests that drive the
 // layer on both toolkits: its controls bound to objects (those the template
-// has), the help commands and list view key-downs it received recorded.
+// has), whether its window showed before its initialisation ended, the help
+// commands and list view key-downs it received recorded.
 #pragma once
 
 #include "AfxWin.h"
@@ -18,6 +19,7 @@ public:
     CEdit m_nameEdit;
     std::string m_name;
     std::string m_error;
+    bool m_shownInInit = true;
     // The sound list's selection at each change the user made; its double-clicks.
     std::vector<int> m_selections;
     int m_doubleClicks = 0;
@@ -37,6 +39,7 @@ public:
     UINT m_keyFlags = 0;
 
 protected:
+    BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override {
         DDX_Control(pDX, IDC_KEY_LIST, m_keyList);
         DDX_Control(pDX, IDC_SOUND_LIST, m_soundList);

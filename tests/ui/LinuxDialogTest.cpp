@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
-// What only the Linux program's dialogs do: Qt's own widgets and events (the
-// columns, the window menu and Alt+Space, the minimised window's icon, the key sent to the
-// window itself, names typed beyond Windows-1252), the failed save's message
-// box, and the signals that end the program.
+// What only the Linux program's dialogs do: Qt's own widgets and events (keys
+// Qt alone delivers, line breaks in a line edit, texts that fit their labels,
+// the columns, the window menu and Alt+Space, the minimised window's icon, the
+// key sent to the window itself, names typed beyond Windows-1252), the failed
+// save's message box, and the signals that end the program.
 #include "AboutDlg.h"
-#include "AfxQt.h"
 #include "AfxText.h"
+#include "AfxToolkit.h"
 #include "DrumPadFixture.h"
+#include "LayerProbe.h"
 #include "UiTestSupport.h"
 
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
@@ -30,6 +33,87 @@ namespace {
 QTreeWidget* TreeOf(CWnd& control) {
     return qobject_cast<QTreeWidget*>(AfxGetWidget(control));
 }
+
+// A dead key, Ctrl held, the keypad's Delete reach the key box; the window's
+// own keys (Alt, Alt with a letter, F10) never do; the box takes no input
+// method; Alt+F4 closes the dialog, where no window manager takes it first.
+TEST(QtKeys, ReachTheKeyBoxUnlessTheWindowTakesThem) {
+    struct {
+        const char* m_what;
+        int m_qtKey;
+        unsigned m_kernelCode;
+        Qt::KeyboardModifiers m_modifiers;
+        int m_flags; // -1: the key box must not hear of it
+    } const keys[] = {
+        {"dead circumflex", Qt::Key_Dead_Circumflex, kKeyLeftBrace, Qt::NoModifier, 26},
+        {"Ctrl+A", Qt::Key_A, kKeyA, Qt::ControlModifier, 30},
+        {"keypad Delete", Qt::Key_Delete, kKeyKpDelete, Qt::KeypadModifier, 83},
+        {"Alt", Qt::Key_Alt, kKeyLeftAlt, Qt::NoModifier, -1},
+        {"Alt+A", Qt::Key_A, kKeyA, Qt::AltModifier, -1},
+        {"F10", Qt::Key_F10, kKeyF10, Qt::NoModifier, -1},
+    };
+    CLayerProbeDlg dlg(IDD_KEYDEF);
+    const INT_PTR result = DriveModal(dlg, [&] {
+        FocusControl(dlg, IDC_KEY_BOX);
+        EXPECT_FALSE(FocusWidget()->testAttribute(Qt::WA_InputMethodEnabled));
+        for (const auto& key : keys) {
+            const int before = dlg.m_keyDowns;
+            PressKey(key.m_qtKey, key.m_kernelCode, key.m_modifiers);
+            EXPECT_EQ(dlg.m_keyDowns - before, key.m_flags < 0 ? 0 : 1) << key.m_what;
+            if (key.m_flags >= 0) {
+                EXPECT_EQ(dlg.m_keyFlags, static_cast<UINT>(key.m_flags)) << key.m_what;
+            }
+            EXPECT_EQ(FocusedControl(dlg), IDC_KEY_BOX) << key.m_what;
+        }
+        PressKey(Qt::Key_F4, kKeyF4, Qt::AltModifier);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+// Qt's line edit would keep them, and a name would no longer be one line; a
+// Win32 one-line edit keeps the text before the first break instead.
+TEST(QtEditBox, TurnsPastedAndTypedLineBreaksIntoBlanks) {
+    CLayerProbeDlg dlg(IDD_SOUNDNAME);
+    dlg.m_name = "Kick";
+    const INT_PTR result = DriveModal(dlg, [&] {
+        auto* pEdit = qobject_cast<QLineEdit*>(AfxGetDlgItem(dlg, IDC_SOUND_NAME));
+        FocusControl(dlg, IDC_SOUND_NAME);
+        pEdit->end(false);
+        PasteText(" Big\nBoom\r\nRoom\r");
+        EXPECT_EQ(ShownText(dlg, IDC_SOUND_NAME), "Kick Big Boom Room ");
+        EXPECT_EQ(pEdit->cursorPosition(), pEdit->text().size());
+        pEdit->home(false);
+        TypeText("1\u2029");
+        StrikeKey(VK_RETURN, kKeyEnter);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dlg.m_name, "1 Kick Big Boom Room ");
+}
+
+// Every text of every template shows whole in its label, with the font used,
+// and every control lies inside the window.
+class TemplateTexts : public testing::TestWithParam<UINT> {};
+
+TEST_P(TemplateTexts, FitTheirLabelsAndEveryControlLiesInTheWindow) {
+    CLayerProbeDlg dlg(GetParam());
+    DriveModal(dlg, [&] {
+        QWidget* pWindow = AfxGetWidget(dlg);
+        for (QLabel* pLabel : pWindow->findChildren<QLabel*>()) {
+            const int needed =
+                pLabel->text().isEmpty() ? 0 : pLabel->heightForWidth(pLabel->width());
+            EXPECT_LE(needed, std::max(pLabel->height(), pLabel->fontMetrics().height()))
+                << pLabel->text().toStdString();
+        }
+        for (QWidget* pChild : pWindow->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            EXPECT_TRUE(pChild->isWindow() || pWindow->rect().contains(pChild->geometry()))
+                << pChild->metaObject()->className();
+        }
+        dlg.EndDialog(IDCANCEL);
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, TemplateTexts,
+                         testing::Values(IDD_ABOUTBOX, IDD_DRUMPAD, IDD_KEYDEF, IDD_SOUNDNAME));
 
 TEST_F(DrumPad, KeyListColumnsAndAKeyWithoutANativeCode) {
     RunDrumPad([&] {

@@ -42,6 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SKeyCase{"DrumBoxKeypad6", IDD_DRUMPAD, IDC_DRUM_BOX, 0x66, 0x4D},
                     SKeyCase{"DrumBoxLeftShift", IDD_DRUMPAD, IDC_DRUM_BOX, 0x10, 42},
                     SKeyCase{"DrumBoxRightCtrl", IDD_DRUMPAD, IDC_DRUM_BOX, 0x11, KF_EXTENDED | 29},
+                    SKeyCase{"DrumBoxPause", IDD_DRUMPAD, IDC_DRUM_BOX, 0x13, 0x45},
                     SKeyCase{"KeyBoxF1", IDD_KEYDEF, IDC_KEY_BOX, VK_F1, 59},
                     SKeyCase{"KeyBoxF5", IDD_KEYDEF, IDC_KEY_BOX, VK_F1 + 4, 0x3F},
                     SKeyCase{"KeyBoxBackspace", IDD_KEYDEF, IDC_KEY_BOX, VK_BACK, 14},
@@ -70,6 +71,17 @@ TEST(DialogKeys, TabEnterAndEscapeNeverReachTheBoxes) {
     });
     EXPECT_EQ(keyDefResult, IDCANCEL);
     EXPECT_EQ(keyDef.m_keyDowns, 0);
+}
+
+TEST(DialogKeys, HeldKeyIsReportedAgainWithTheRepeatFlag) {
+    CLayerProbeDlg pad(IDD_DRUMPAD);
+    DriveModal(pad, [&] {
+        FocusControl(pad, IDC_DRUM_BOX);
+        HoldKey('A', 30, 2);
+        pad.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(pad.m_keyDowns, 3);
+    EXPECT_EQ(pad.m_keyFlags, 30u | KF_REPEAT);
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// How a modal run ends, on either toolkit: DoModal returns what ended it, and
-// the window is gone; Space and Enter press the focused button, and Enter
-// elsewhere the default one.
+// How a modal run opens and ends, on either toolkit: shown only once
+// initialised, centred over its owner, which takes no input meanwhile; DoModal
+// returns what ended it, and the window is gone; Space and Enter press the
+// focused button, and Enter elsewhere the default one.
 #include "DialogDriver.h"
 #include "LayerProbe.h"
 
@@ -39,10 +40,67 @@ INSTANTIATE_TEST_SUITE_P(
                     StrikeKey(VK_RETURN, 28);
                 },
                 IDOK},
+        SEnding{"KeypadEnterInAnEditBoxPressesTheDefaultButton", IDD_SOUNDNAME,
+                [](CLayerProbeDlg& d) {
+                    FocusControl(d, IDC_SOUND_NAME);
+                    StrikeKey(VK_RETURN, KF_EXTENDED | 28);
+                },
+                IDOK},
         SEnding{"Escape", IDD_ABOUTBOX, [](CLayerProbeDlg&) { StrikeKey(VK_ESCAPE, 1); }, IDCANCEL},
         SEnding{"CloseBox", IDD_DRUMPAD, [](CLayerProbeDlg& d) { CloseWindow(d); }, IDCANCEL},
         SEnding{"EndDialogWithAValue", IDD_ABOUTBOX, [](CLayerProbeDlg& d) { d.EndDialog(7); }, 7}),
     [](const testing::TestParamInfo<SEnding>& info) { return std::string(info.param.m_name); });
+
+TEST(RunEnd, TemplateMissingFromTheResourcesIsAFailedRun) {
+    CLayerProbeDlg dlg(4242u);
+    EXPECT_EQ(dlg.DoModal(), -1);
+}
+
+class Opening : public testing::TestWithParam<UINT> {};
+
+TEST_P(Opening, ShowsOnlyOnceInitialisedCentredInTheWorkArea) {
+    CLayerProbeDlg dlg(GetParam());
+    DriveModal(dlg, [&] {
+        EXPECT_TRUE(IsCentredOver(dlg, nullptr));
+        dlg.EndDialog(IDOK);
+    });
+    EXPECT_FALSE(dlg.m_shownInInit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Templates, Opening,
+                         testing::Values(IDD_ABOUTBOX, IDD_DRUMPAD, IDD_KEYDEF, IDD_SOUNDNAME));
+
+TEST(NestedRun, OpensCentredOverItsOwnerWhichTakesNoInputMeanwhile) {
+    CLayerProbeDlg pad(IDD_DRUMPAD);
+    CLayerProbeDlg keyDef(IDD_KEYDEF);
+    CLayerProbeDlg soundName(IDD_SOUNDNAME);
+    INT_PTR keyDefResult = 0;
+    INT_PTR soundNameResult = 0;
+    const INT_PTR padResult = DriveModal(pad, [&] {
+        keyDefResult = DriveModal(keyDef, [&] {
+            EXPECT_TRUE(IsCentredOver(keyDef, &pad));
+            EXPECT_TRUE(IsOwnedBy(keyDef, pad));
+            soundNameResult = DriveModal(soundName, [&] {
+                EXPECT_TRUE(IsCentredOver(soundName, &keyDef));
+                EXPECT_TRUE(IsOwnedBy(soundName, keyDef));
+                EXPECT_FALSE(TakesInput(keyDef));
+                EXPECT_FALSE(TakesInput(pad));
+                EXPECT_EQ(CDialog::GetActiveModal(), &soundName);
+                // The focus on the first tab stop, the OK button.
+                EXPECT_EQ(FocusedControl(soundName), IDOK);
+                StrikeKey(VK_ESCAPE, 1);
+            });
+            EXPECT_TRUE(TakesInput(keyDef));
+            EXPECT_EQ(CDialog::GetActiveModal(), &keyDef);
+            keyDef.EndDialog(IDOK);
+        });
+        EXPECT_TRUE(TakesInput(pad));
+        pad.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(padResult, IDCANCEL);
+    EXPECT_EQ(keyDefResult, IDOK);
+    EXPECT_EQ(soundNameResult, IDCANCEL);
+}
 
 TEST(Buttons, SpaceAndEnterPressTheFocusedButton) {
     CLayerProbeDlg dlg(IDD_KEYDEF);

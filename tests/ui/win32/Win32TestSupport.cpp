@@ -13,7 +13,6 @@ constexpr DWORD kStepTimeoutMs = 15000;
 
 BOOL CScriptedDlg::OnInitDialog() {
     const BOOL result = CDialog::OnInitDialog();
-    m_visibleDuringInit = IsWindowVisible(m_hWnd) != FALSE;
     if (m_onInit)
         m_onInit();
     m_next = 0;
@@ -82,26 +81,6 @@ HWND CProbeDlg::Item(int id) const {
 }
 
 // ---------------------------------------------------------------------------
-
-void PostKey(HWND hTarget, UINT virtualKey, UINT scanCode, bool extended) {
-    const LPARAM flags = static_cast<LPARAM>(scanCode & 0xFF) << 16 | (extended ? 1 << 24 : 0);
-    PostMessageA(hTarget, WM_KEYDOWN, virtualKey, flags | 1);
-    PostMessageA(hTarget, WM_KEYUP, virtualKey, flags | 1 | 3L << 30);
-}
-
-RECT WorkArea() {
-    RECT work = {};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    return work;
-}
-
-bool CentredOver(HWND hWnd, const RECT& area) {
-    RECT window = {};
-    GetWindowRect(hWnd, &window);
-    const LONG dx = (window.left + window.right) - (area.left + area.right);
-    const LONG dy = (window.top + window.bottom) - (area.top + area.bottom);
-    return dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2;
-}
 
 std::string ClassOf(HWND hWnd) {
     char name[64] = {};

@@ -23,7 +23,6 @@ public:
     std::vector<FStep> m_steps;
     // Runs inside OnInitDialog, after the framework's, before the window shows.
     std::function<void()> m_onInit;
-    bool m_visibleDuringInit = true;
 
 protected:
     BOOL OnInitDialog() override;
@@ -59,12 +58,4 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-// A key as the dialog manager's loop receives it from the keyboard: posted to
-// the control, so that the dialog keys are taken before it.
-void PostKey(HWND hTarget, UINT virtualKey, UINT scanCode, bool extended = false);
-
-// The work area of the primary monitor, and whether a window's centre is
-// that of another rectangle (within a pixel of rounding).
-RECT WorkArea();
-bool CentredOver(HWND hWnd, const RECT& area);
 std::string ClassOf(HWND hWnd);

@@ -1,25 +1,33 @@
 // SPDX-License-Identifier: MIT
-// The window of one modal run: controls, layout, dialog keys, window menu, paint.
+// The window of one modal run: controls, layout, dialog keys, window menu,
+// paint, the road of the controls' notifications, and the end of a window
+// destroyed from outside.
 #include "AfxDialogWindow.h"
 
+#include "AfxControl.h"
 #include "AfxDialogUnits.h"
 #include "AfxIcon.h"
 #include "AfxKeyEvents.h"
 #include "AfxListBox.h"
 #include "AfxListView.h"
-#include "AfxQt.h"
 #include "AfxSimpleControls.h"
 #include "AfxText.h"
+#include "AfxToolkit.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
+#include <QByteArray>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 
 #include <algorithm>
+
+#include <xcb/xproto.h>
 
 namespace {
 
@@ -291,4 +299,88 @@ void CDialogWindow::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QWidget::mousePressEvent(event);
+}
+
+// The road of a control's notifications and commands to its dialog.
+LRESULT IAfxControl::Notify(NMHDR* pHeader) {
+    if (!m_pWindow->IsLive())
+        return 0;
+    pHeader->hwndFrom = nullptr;
+    pHeader->idFrom = static_cast<UINT_PTR>(m_id);
+    return m_pWindow->Dialog()->SendMessage(WM_NOTIFY, static_cast<WPARAM>(m_id),
+                                            reinterpret_cast<LPARAM>(pHeader));
+}
+
+void IAfxControl::Command(UINT code) {
+    if (!m_pWindow->IsLive())
+        return;
+    const WPARAM wParam = (static_cast<WPARAM>(code & 0xFFFF) << 16) | (m_id & 0xFFFF);
+    m_pWindow->Dialog()->SendMessage(WM_COMMAND, wParam, 0);
+}
+
+// Dialog windows destroyed from outside. Another X client may destroy a
+// window of ours (`xdotool windowclose`, or any client that calls
+// XDestroyWindow on it): Qt's X11 platform takes no notice, and a program whose
+// window is gone would run on unseen, its changes never saved. The window's
+// DestroyNotify still reaches the native event filters; its dialog then ends as
+// with Cancel, and the drum pad window's Cancel ends the program, saving.
+namespace {
+
+class CDestroyedWindowWatcher : public QObject, public QAbstractNativeEventFilter {
+public:
+    explicit CDestroyedWindowWatcher(QObject* pParent) : QObject(pParent) {}
+    ~CDestroyedWindowWatcher() override;
+    bool nativeEventFilter(const QByteArray& eventType, void* pMessage, qintptr*) override;
+};
+
+CDestroyedWindowWatcher* s_pWatcher = nullptr;
+
+CDestroyedWindowWatcher::~CDestroyedWindowWatcher() {
+    s_pWatcher = nullptr;
+}
+
+bool CDestroyedWindowWatcher::nativeEventFilter(const QByteArray& eventType, void* pMessage,
+                                                qintptr*) {
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto* pEvent = static_cast<const xcb_generic_event_t*>(pMessage);
+    // The top bit marks an event another client sent; a destruction is real
+    // only when the server reports it.
+    if (pEvent->response_type != XCB_DESTROY_NOTIFY)
+        return false;
+    const auto* pDestroy = reinterpret_cast<const xcb_destroy_notify_event_t*>(pEvent);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* pWidget : windows) {
+        auto* pWindow = dynamic_cast<CDialogWindow*>(pWidget);
+        // A window the dialog is done with goes by Qt's own hand.
+        if (!pWindow || !pWindow->IsLive() || pWindow->internalWinId() != pDestroy->window)
+            continue;
+        // The dialog's handlers run from the event loop, not from inside the
+        // platform's event handling.
+        QPointer<CDialogWindow> pGone(pWindow);
+        QMetaObject::invokeMethod(
+            this,
+            [pGone] {
+                if (pGone && pGone->IsLive())
+                    pGone->CancelAsGone();
+            },
+            Qt::QueuedConnection);
+    }
+    // Qt sees the event too.
+    return false;
+}
+
+} // namespace
+
+int AfxWatchDestroyedWindows() {
+    QCoreApplication* pApp = QCoreApplication::instance();
+    if (!pApp)
+        return 0;
+    if (s_pWatcher && s_pWatcher->parent() == pApp)
+        return 1;
+    // A child of the application object: removed from the event filters and
+    // deleted exactly once, with it.
+    s_pWatcher = new CDestroyedWindowWatcher(pApp);
+    pApp->installNativeEventFilter(s_pWatcher);
+    return 1;
 }

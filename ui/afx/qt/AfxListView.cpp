@@ -4,8 +4,8 @@
 
 #include "AfxDialogWindow.h"
 #include "AfxKeyEvents.h"
-#include "AfxQt.h"
 #include "AfxText.h"
+#include "AfxToolkit.h"
 
 #include <QFocusEvent>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A menu object over its QMenu: items carry their command id as data.
-#include "AfxQt.h"
 #include "AfxText.h"
+#include "AfxToolkit.h"
 
 #include <QMenu>
 

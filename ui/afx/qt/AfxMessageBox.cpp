@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The ownerless message box on Qt.
 #include "AfxBackEnd.h"
-#include "AfxQt.h"
 #include "AfxText.h"
+#include "AfxToolkit.h"
 
 #include <QMessageBox>
 

@@ -4,7 +4,7 @@
 #include "AfxBackEnd.h"
 #include "AfxDialogUnits.h"
 #include "AfxDialogWindow.h"
-#include "AfxQt.h"
+#include "AfxToolkit.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -2,7 +2,7 @@
 // Painting on Qt: a device context is a QPainter on the window being painted.
 #include "AfxDialogWindow.h"
 #include "AfxIcon.h"
-#include "AfxQt.h"
+#include "AfxToolkit.h"
 
 #include <QPainter>
 

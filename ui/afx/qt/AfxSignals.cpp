@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The bridge from the termination signals (SIGINT, SIGTERM, SIGHUP) to the
 // user-interface thread, where each ends every open dialog as with Cancel.
-#include "AfxQt.h"
+#include "AfxToolkit.h"
 #include "AfxWin.h"
 
 #include <QApplication>

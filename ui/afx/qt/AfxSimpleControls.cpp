@@ -3,8 +3,8 @@
 #include "AfxSimpleControls.h"
 
 #include "AfxDialogWindow.h"
-#include "AfxQt.h"
 #include "AfxText.h"
+#include "AfxToolkit.h"
 
 #include <QValidator>
 

@@ -4,7 +4,7 @@
 #include "AfxBackEnd.h"
 #include "AfxCodePage.h"
 #include "AfxControl.h"
-#include "AfxQt.h"
+#include "AfxToolkit.h"
 
 #include <QWidget>
 

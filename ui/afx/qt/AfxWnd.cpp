@@ -3,8 +3,8 @@
 // of the window messages the program handles.
 #include "AfxControl.h"
 #include "AfxIcon.h"
-#include "AfxQt.h"
 #include "AfxText.h"
+#include "AfxToolkit.h"
 
 #include <QIcon>
 #include <QPainter>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Dialog units on Win32: the dialog manager's own, from the dialog's font.
-#include "AfxWin32.h"
+#include "AfxToolkit.h"
 
 void CDialog::MapDialogRect(CRect* pRect) const {
     if (!m_hWnd)

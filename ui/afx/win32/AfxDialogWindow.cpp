@@ -2,7 +2,7 @@
 // The window of a modal run: the template it is built from, and its window
 // procedure, through which every message of the dialog window goes to the
 // dialog's message map, and what no entry takes to the dialog manager.
-#include "AfxWin32.h"
+#include "AfxDialogWindow.h"
 
 namespace {
 

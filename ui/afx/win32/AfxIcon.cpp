@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Icons on Win32: the icon resources of the executable.
-#include "AfxWin32.h"
+#include "AfxToolkit.h"
 
 HICON AfxLoadIconResource(UINT id) {
     return ::LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));

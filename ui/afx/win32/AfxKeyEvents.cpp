@@ -4,7 +4,7 @@
 // key message's (Wine puts 0 there, and current Windows documents it as
 // always 0). The key message it was handed carries it: recorded here, put
 // into the notification on its way to the dialog.
-#include "AfxWin32.h"
+#include "AfxDialogWindow.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // The list box object over the system's list box. It never sorts: entries go
 // in by LB_INSERTSTRING, which leaves even a sorting list box's order alone.
 // An entry whose text shows cut has the whole text kept beside the list.
-#include "AfxWin32.h"
+#include "AfxToolkit.h"
 
 int CListBox::GetCount() const {
     return m_hWnd ? static_cast<int>(::SendMessageA(m_hWnd, LB_GETCOUNT, 0, 0)) : 0;

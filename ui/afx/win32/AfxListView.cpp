@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The list view object over the common controls' list view, through its ANSI
 // messages. The whole texts of cells that show cut are kept beside the list.
-#include "AfxWin32.h"
+#include "AfxToolkit.h"
 
 int CListCtrl::InsertColumn(int column, const std::string& heading, int format, int width) {
     if (!m_hWnd)

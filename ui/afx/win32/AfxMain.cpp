@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The program's entry on Win32: the console's events, then the application
 // object's start.
-#include "AfxWin32.h"
+#include "AfxToolkit.h"
 
 int AfxWinMain(int /*argc*/, char** /*argv*/) {
     CWinApp* pApp = AfxGetApp();

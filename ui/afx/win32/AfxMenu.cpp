@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A menu object over its menu handle: the system menu, the real one of the
 // window.
-#include "AfxWin32.h"
+#include "AfxToolkit.h"
 
 BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, const char* text) {
     return m_hMenu && ::AppendMenuA(m_hMenu, flags, id, text);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The ownerless message box on Win32.
-#include "AfxWin32.h"
+#include "AfxToolkit.h"
 
 int AfxShowMessageBox(const char* text, const char* caption, UINT type) {
     // Task-modal: no window of the program's may be there to own it, yet the

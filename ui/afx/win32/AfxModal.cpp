@@ -2,7 +2,7 @@
 // A dialog's modal run on Win32: the dialog manager's own, over the template
 // in the resources or one stored in memory, centred over its owner once the
 // dialog is initialised.
-#include "AfxWin32.h"
+#include "AfxDialogWindow.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Painting on Win32: a device context is the one BeginPaint gives.
-#include "AfxWin32.h"
+#include "AfxToolkit.h"
 
 namespace {
 

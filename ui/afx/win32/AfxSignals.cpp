@@ -2,7 +2,7 @@
 // The console's Ctrl+C, Ctrl+Break and closing, on a thread of their own:
 // each closes the bottom window, which the user-interface thread then takes
 // as the end of every open dialog.
-#include "AfxWin32.h"
+#include "AfxToolkit.h"
 
 #include <atomic>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The simple controls on Win32: the system's static text, button and edit box.
-#include "AfxWin32.h"
+#include "AfxToolkit.h"
 
 void CEdit::SetSel(int start, int end) {
     if (m_hWnd)

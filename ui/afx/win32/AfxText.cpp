@@ -2,7 +2,7 @@
 // Texts of static texts and edit boxes: the program's bytes in the system's
 // code page, through the ANSI functions, as they are; a long text shows cut
 // and is kept whole beside the control for what the program reads back.
-#include "AfxWin32.h"
+#include "AfxDialogWindow.h"
 
 namespace {
 

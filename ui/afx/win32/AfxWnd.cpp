@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A window or control object over its window handle, and the default
 // processing of the messages the program handles.
-#include "AfxWin32.h"
+#include "AfxDialogWindow.h"
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!m_hWnd)

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The Win32 implementation's side of the layer. A dialog's modal run is the
-// dialog manager's own (DialogBoxParamA over the template in the resources);
-// CDialogWindow is what the layer keeps for that run: the window procedure
-// that sends the dialog's messages through its message map, the flags of the
-// key messages its list views received, and the whole texts of what its
-// static texts and edit boxes show cut. Texts cross as bytes in the system's
-// code page through the ANSI functions. Internal to the implementation.
+// The Win32 window of one modal run of a CDialog. The run is the dialog
+// manager's own (DialogBoxParamA over the template in the resources);
+// CDialogWindow is what the layer keeps for it: the window procedure that
+// sends the dialog's messages through its message map, the flags of the key
+// messages its list views received, and the whole texts of what its static
+// texts and edit boxes show cut. Internal to the implementation.
 #pragma once
 
-#include "AfxBackEnd.h"
+#include "AfxToolkit.h"
 
 #include <string>
 #include <vector>
@@ -75,24 +74,3 @@ private:
     SKeyRecord m_keys[kMaxListViews];
     std::vector<SKeptText> m_keptTexts;
 };
-
-// A dialog template in memory, as the resource compiler would have stored it
-// (DLGTEMPLATEEX), for dialogs made from templates the caller keeps.
-std::vector<WORD> AfxBuildDialogTemplate(const SDialogTemplate& dialogTemplate);
-
-// The window of the run beneath all others, for the console's events, which
-// arrive on a thread of their own: set by the run that has none beneath it,
-// cleared when that window goes.
-void AfxSetBottomWindow(HWND hWnd);
-void AfxForgetBottomWindow(HWND hWnd);
-
-// Text of any length through a Get...TextA call that takes a buffer size and
-// returns the length copied.
-template <typename FGetText> std::string AfxReadText(int length, FGetText getText) {
-    if (length <= 0)
-        return std::string();
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = getText(text.data(), length + 1);
-    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    return text;
-}
