@@ -4,6 +4,7 @@
 // among them, the window painting as it goes. Nothing may fail, and memory must
 // stay where it was once the session is under way.
 #include "AfxToolkit.h"
+#include "DialogDriver.h"
 #include "DrumPadDlg.h"
 #include "DrumSetFiles.h"
 #include "KeyNames.h"
@@ -54,7 +55,7 @@ TEST_F(DrumPadSoak, HundredThousandKeyEventsKeepMemoryFlat) {
     long endKiB = -1;
     int strokes = 0;
     unsigned lastCode = 0;
-    RunModal(
+    DriveModal(
         dlg,
         [&] {
             for (int code = 1; code < kKeyMapSize; ++code) {

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -68,7 +69,24 @@ unsigned KernelCodeOf(UINT scanFlags) {
 } // namespace
 
 INT_PTR DriveModal(CDialog& dialog, const std::function<void()>& script, int guardMs) {
-    return RunModal(dialog, script, guardMs);
+    bool started = false;
+    QTimer::singleShot(0, [&] {
+        started = true;
+        QWidget* pWindow = AfxGetWidget(dialog);
+        EXPECT_TRUE(WaitUntil([&] { return pWindow && pWindow->isActiveWindow(); }))
+            << "the dialog never became active";
+        script();
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        ADD_FAILURE() << "the modal run did not end";
+        CDialog::CancelAllModal();
+    });
+    guard.start(guardMs);
+    const INT_PTR result = dialog.DoModal();
+    EXPECT_TRUE(started || result == -1);
+    return result;
 }
 
 void WhenNextOpens(const std::function<void(CDialog&)>& script) {

@@ -62,27 +62,6 @@ void RunWhen(const std::function<bool()>& condition, const std::function<void()>
     pTimer->start(10);
 }
 
-INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script, int guardMs) {
-    bool started = false;
-    QTimer::singleShot(0, [&] {
-        started = true;
-        QWidget* pWindow = AfxGetWidget(dialog);
-        EXPECT_TRUE(WaitUntil([&] { return pWindow && pWindow->isActiveWindow(); }))
-            << "the dialog never became active";
-        script();
-    });
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [&] {
-        ADD_FAILURE() << "the modal run did not end";
-        CDialog::CancelAllModal();
-    });
-    guard.start(guardMs);
-    const INT_PTR result = dialog.DoModal();
-    EXPECT_TRUE(started || result == -1);
-    return result;
-}
-
 QWidget* FocusWidget() {
     return QApplication::focusWidget();
 }

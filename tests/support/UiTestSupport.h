@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Helpers for the offscreen tests of the windows: the Qt application, key and
-// mouse events with native scan codes, and modal runs driven from inside their
-// own loop. Linking `ui_support` creates the Qt application and the program's
+// Helpers for the offscreen tests of the windows: the Qt application, and key
+// and mouse events with native scan codes (modal runs: DialogDriver.h).
+// Linking `ui_support` creates the Qt application and the program's
 // application object around every test.
 #pragma once
 
@@ -20,22 +20,6 @@
 // Runs the action once, from the event loop running at the time (a nested
 // modal loop included), as soon as the condition holds.
 void RunWhen(const std::function<bool()>& condition, const std::function<void()>& action);
-
-// Runs the script inside the next dialog of that class once it is active.
-template <class TDialog> void WhenActive(std::function<void(TDialog&)> script) {
-    RunWhen(
-        [] {
-            auto* pTop = dynamic_cast<TDialog*>(CDialog::GetActiveModal());
-            return pTop && AfxGetWidget(*pTop) && AfxGetWidget(*pTop)->isActiveWindow();
-        },
-        [script] { script(*dynamic_cast<TDialog*>(CDialog::GetActiveModal())); });
-}
-
-// Runs the dialog modally; the script runs inside the dialog's own loop once its
-// window is shown and active. A run the script leaves open is cancelled after a
-// while (guardMs, 20 s by default; long scripts ask for more), so that a failing
-// test cannot hang.
-INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script, int guardMs = 20000);
 
 // A key press and release sent to the widget with the focus, as X11 reports a
 // key with this kernel code (KernelKeys.h; native scan code = kernel code + 8).

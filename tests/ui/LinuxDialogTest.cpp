@@ -163,7 +163,7 @@ TEST_F(DrumPad, RightClickOnAFreeSpotOpensTheWindowMenuAndItsAboutItem) {
                                     0, 0);
                     QApplication::sendEvent(pMenu, &enter);
                 });
-        WhenActive<CAboutDlg>([&](CAboutDlg& about) {
+        WhenOpens<CAboutDlg>([&](CAboutDlg& about) {
             CDialog* pAbout = &about;
             aboutSeen = true;
             EXPECT_EQ(AfxGetWidget(*pAbout)->windowTitle(), QStringLiteral("About Kadenzo"));
