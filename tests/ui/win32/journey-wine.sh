@@ -17,9 +17,6 @@
 # Usage: journey-wine.sh WINE_RUN KADENZO_EXE SHOTS_DIR
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/../../support/program-session.sh"
-source "$here/../../support/sound-server.sh"
-source "$here/../../support/wine-sound.sh"
 source "$here/wine-session.sh"
 
 wine_run=$1

@@ -3,9 +3,13 @@
 # The session of a test that runs the Windows program under Wine: a work folder,
 # an X display (the caller's, else an Xvfb of its own), Wine managing its own
 # windows, and a private PulseAudio that Wine's DirectSound plays to; all of it
-# ended at exit. Source it after program-session.sh, sound-server.sh and
-# wine-sound.sh.
+# ended at exit. It brings the session, sound server and Wine sound helpers.
 #   wine_session_begin NAME WINE_RUN SHOTS_DIR
+
+_wine_session_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$_wine_session_here/../../support/program-session.sh"
+source "$_wine_session_here/../../support/sound-server.sh"
+source "$_wine_session_here/../../support/wine-sound.sh"
 
 wine_session_cleanup() {
   if [[ -n "$program_pid" ]]; then kill -KILL "$program_pid" 2>/dev/null || true; fi
