@@ -36,13 +36,7 @@ xdotool key a
 sleep 1.5
 import -window root "$shots/drum-pad.png" || true
 xdotool key Escape
-for _ in $(seq 100); do
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$program_pid" 2>/dev/null && fail "Esc did not end the program"
-wait "$program_pid" || true
-program_pid=
+wait_program_end
 sound_server_end_record "$work/speakers.wav"
 
 cmp -s "$work/before.set" "$work/run/drums.set" || fail "a session without changes rewrote drums.set"

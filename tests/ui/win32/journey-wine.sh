@@ -148,13 +148,7 @@ focus "$pad"
 click_at "$pad" 60 42 323 234 1 3
 shot 10-drum-pad-unbound
 xdotool key Escape
-for _ in $(seq 100); do
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$program_pid" 2>/dev/null && fail "Esc did not end the program"
-wait "$program_pid" || true
-program_pid=
+wait_program_end
 sound_server_end_record "$work/stroke.wav"
 
 # Sound 2 (the row clicked) keeps its new name; J (scan code 36), bound to it
