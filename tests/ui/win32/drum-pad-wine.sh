@@ -8,13 +8,8 @@
 #
 # Usage: drum-pad-wine.sh WINE_RUN KADENZO_EXE SHOTS_DIR
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/wine-session.sh"
-
-wine_run=$1
-exe=$2
-shots=$3
-wine_session_begin wine-drum-pad "$wine_run" "$shots"
+source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"
+wine_session_begin wine-drum-pad "$@"
 
 # The key at the A position (X key code 38, scan code 30) plays the kick.
 keys=(38)
@@ -24,8 +19,7 @@ write_drum_set "$work/run/drums.set"
 cp "$work/run/drums.set" "$work/before.set"
 
 sound_server_record speakers "$work/speakers.wav"
-(cd "$work/run" && exec "$wine_run" "$exe") >"$work/program.log" 2>&1 &
-program_pid=$!
+wine_program_start
 window=$(wait_titled_window "$window_title")
 sleep 1
 xdotool windowfocus --sync "$window" 2>/dev/null || true

@@ -16,13 +16,8 @@
 #
 # Usage: journey-wine.sh WINE_RUN KADENZO_EXE SHOTS_DIR
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/wine-session.sh"
-
-wine_run=$1
-exe=$2
-shots=$3
-wine_session_begin wine-journey "$wine_run" "$shots"
+source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"
+wine_session_begin wine-journey "$@"
 
 keydef_title="Add Key Definition / Rename Sounds"
 name_title="Set New Name For A Sound "
@@ -83,8 +78,7 @@ mkdir -p "$work/run"
 } >"$work/run/drums.set"
 
 sound_server_record speakers "$work/audition.wav"
-(cd "$work/run" && exec "$wine_run" "$exe") >"$work/program.log" 2>&1 &
-program_pid=$!
+wine_program_start
 pad=$(wait_titled_window "$window_title")
 sleep 1
 focus "$pad"

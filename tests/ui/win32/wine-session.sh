@@ -4,7 +4,8 @@
 # an X display (the caller's, else an Xvfb of its own), Wine managing its own
 # windows, and a private PulseAudio that Wine's DirectSound plays to; all of it
 # ended at exit. It brings the session, sound server and Wine sound helpers.
-#   wine_session_begin NAME WINE_RUN SHOTS_DIR
+#   wine_session_begin NAME WINE_RUN EXE SHOTS_DIR  (sets wine_run, exe, shots)
+#   wine_program_start                            (the program in $work/run)
 
 _wine_session_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$_wine_session_here/../../support/program-session.sh"
@@ -19,7 +20,8 @@ wine_session_cleanup() {
 }
 
 wine_session_begin() {
-  local name=$1 wine_run=$2 shots=$3
+  local name=$1
+  wine_run=$2 exe=$3 shots=$4
   require_tools xdotool import sox
   session_begin "$name"
   trap wine_session_cleanup EXIT
@@ -34,4 +36,9 @@ wine_session_begin() {
   # $work is the folder session_begin made.
   # shellcheck disable=SC2154
   sound_server_start pulse "$work/server"
+}
+
+wine_program_start() {
+  (cd "$work/run" && exec "$wine_run" "$exe") >"$work/program.log" 2>&1 &
+  program_pid=$!
 }
