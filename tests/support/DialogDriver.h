@@ -30,8 +30,10 @@ void FocusControl(const CDialog& dialog, int id);
 void StrikeKey(UINT virtualKey, UINT scanFlags, bool shifted = false);
 // A key held down until the keyboard repeats it that many times, then released.
 void HoldKey(UINT virtualKey, UINT scanFlags, int repeats);
-// Characters typed into the control with the focus.
+// Characters typed into the control with the focus: as the program's bytes,
+// or as the keyboard gives them, in Unicode.
 void TypeText(const std::string& text);
+void TypeCharacters(const std::u16string& text);
 // The edit box's text replaced by the user: focused, all selected, the text
 // typed over it (an empty one: deleted).
 void TypeInto(const CDialog& dialog, int id, const std::string& text);
@@ -60,4 +62,6 @@ bool TakesInput(const CWnd& window);
 // What the user sees, as the program's bytes: the text of a static text or
 // edit box; a row's text in a list box (column 0) or a cell of a list view.
 std::string ShownText(const CDialog& dialog, int id);
+// The characters a static text or edit box shows.
+std::u16string ShownCharacters(const CDialog& dialog, int id);
 std::string ShownCell(const CDialog& dialog, int id, int row, int column = 0);

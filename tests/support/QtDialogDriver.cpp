@@ -124,6 +124,10 @@ void TypeText(const std::string& text) {
     PressKey(Qt::Key_unknown, 0, Qt::NoModifier, AfxTextFromBytes(text));
 }
 
+void TypeCharacters(const std::u16string& text) {
+    PressKey(Qt::Key_unknown, 0, Qt::NoModifier, QString::fromStdU16String(text));
+}
+
 void TypeInto(const CDialog& dialog, int id, const std::string& text) {
     FocusControl(dialog, id);
     PressKey(Qt::Key_A, KernelCodeOf(30), Qt::ControlModifier);
@@ -185,6 +189,12 @@ std::string ShownText(const CDialog& dialog, int id) {
     if (auto* pEdit = qobject_cast<QLineEdit*>(pControl))
         return AfxBytesFromText(pEdit->text());
     return AfxBytesFromText(LabelText(pControl));
+}
+
+std::u16string ShownCharacters(const CDialog& dialog, int id) {
+    QWidget* pControl = AfxGetDlgItem(dialog, id);
+    auto* pEdit = qobject_cast<QLineEdit*>(pControl);
+    return (pEdit ? pEdit->text() : LabelText(pControl)).toStdU16String();
 }
 
 std::string ShownCell(const CDialog& dialog, int id, int row, int column) {

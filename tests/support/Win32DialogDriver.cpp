@@ -176,6 +176,23 @@ void TypeText(const std::string& text) {
     Pump();
 }
 
+void TypeCharacters(const std::u16string& text) {
+    // As an input method or the keyboard of another layout types them: the
+    // system turns each into the window's character set.
+    std::vector<INPUT> keys;
+    for (char16_t c : text) {
+        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = c;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+            keys.push_back(input);
+        }
+    }
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof keys[0]);
+    Pump();
+}
+
 void TypeInto(const CDialog& dialog, int id, const std::string& text) {
     FocusControl(dialog, id);
     SendMessageA(GetFocus(), EM_SETSEL, 0, -1);
@@ -262,6 +279,15 @@ std::string ShownText(const CDialog& dialog, int id) {
     text.resize(
         static_cast<size_t>(GetWindowTextA(hControl, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+std::u16string ShownCharacters(const CDialog& dialog, int id) {
+    HWND hControl = nullptr;
+    dialog.GetDlgItem(id, &hControl);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hControl)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(hControl, text.data(), static_cast<int>(text.size()))));
+    return std::u16string(text.begin(), text.end());
 }
 
 std::string ShownCell(const CDialog& dialog, int id, int row, int column) {

@@ -2,10 +2,12 @@
 // The program's texts are bytes, on either toolkit: every byte from the blank
 // up (a name the Windows program wrote in its code page, "é" as 0xE9) goes
 // into every kind of control and comes back unchanged as the program reads
-// it; the user sees it as the toolkit shows those bytes.
+// it; the user sees it as the toolkit shows those bytes. Names a Western
+// Windows system stores show and are typed the same on both.
 #include "AfxCodePage.h"
 #include "DialogDriver.h"
 #include "LayerProbe.h"
+#include "TravellingNames.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +64,26 @@ TEST(TextBytes, CrossEveryControlUnchanged) {
     });
     EXPECT_EQ(cells[0], bytes);
     EXPECT_EQ(cells[1], bytes);
+}
+
+// Under Wine the system's code page is the Western one, 1252, as on the
+// systems whose files Linux reads.
+TEST(TextBytes, WesternNamesShowAndAreTypedAlike) {
+    CLayerProbeDlg dlg(IDD_SOUNDNAME);
+    DriveModal(dlg, [&] {
+        for (const STravellingName& name : kTravellingNames) {
+            dlg.m_name = name.m_bytes;
+            dlg.UpdateData(FALSE);
+            EXPECT_EQ(ShownCharacters(dlg, IDC_SOUND_NAME), name.m_shown) << name.m_what;
+            dlg.m_name.clear();
+            dlg.UpdateData(FALSE);
+            FocusControl(dlg, IDC_SOUND_NAME);
+            TypeCharacters(name.m_shown);
+            EXPECT_TRUE(dlg.UpdateData(TRUE));
+            EXPECT_EQ(dlg.m_name, name.m_bytes) << name.m_what;
+        }
+        dlg.EndDialog(IDOK);
+    });
 }
 
 } // namespace

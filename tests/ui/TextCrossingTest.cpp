@@ -4,7 +4,6 @@
 // Windows-1252 where that holds it.
 #include "AfxCodePage.h"
 #include "AfxText.h"
-#include "TravellingNames.h"
 
 #include <gtest/gtest.h>
 
@@ -80,15 +79,6 @@ TEST(TextCrossing, EveryHighByteShowsAsGlibcsWindows1252AndTypesBackToItself) {
     }
     iconv_close(toUtf8);
     EXPECT_EQ(undefined, 5);
-}
-
-// The Windows program's side: win32/Win32DialogTest.cpp.
-TEST(TextCrossing, WesternNamesShowAndAreStoredAsTheWindowsProgramDoes) {
-    for (const STravellingName& name : kTravellingNames) {
-        const QString shown = QString::fromUtf16(name.m_shown);
-        EXPECT_EQ(AfxTextFromBytes(name.m_bytes), shown) << name.m_what;
-        EXPECT_EQ(AfxBytesFromText(shown), name.m_bytes) << name.m_what;
-    }
 }
 
 TEST(TextCrossing, LoneSurrogateHalfIsStoredAsTheReplacementCharacter) {

@@ -2,9 +2,8 @@
 // Modal runs on Win32: dialogs from the real templates in the resources,
 // their controls where the dialog manager places them, a run ended before it
 // shows, the system menu, the icons, the session end;
-// the key list's columns at the window's DPI; names in the system's code page.
+// the key list's columns at the window's DPI.
 #include "Resources.h"
-#include "TravellingNames.h"
 #include "Win32TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -202,31 +201,6 @@ TEST(KeyList, ColumnWidthsAre96DpiPixelsScaledToTheWindowsDpi) {
     }
     EXPECT_EQ(widths[0], MulDiv(60, dpi, 96)) << dpi << " dpi";
     EXPECT_EQ(widths[1], MulDiv(170, dpi, 96)) << dpi << " dpi";
-}
-
-// The Linux program's side: TextCrossingTest.cpp.
-TEST(TextBytes, WesternNamesShowAndAreStoredAsOnLinux) {
-    ASSERT_EQ(GetACP(), 1252u);
-    CProbeDlg dlg(IDD_SOUNDNAME);
-    dlg.m_steps = {[&] {
-        const HWND hEdit = dlg.Item(IDC_SOUND_NAME);
-        for (const STravellingName& name : kTravellingNames) {
-            const auto* pShown = reinterpret_cast<const wchar_t*>(name.m_shown);
-            dlg.m_name = name.m_bytes;
-            dlg.UpdateData(FALSE);
-            wchar_t shown[64] = {};
-            GetWindowTextW(hEdit, shown, 64);
-            EXPECT_EQ(std::wstring(shown), pShown) << name.m_what;
-            // Typed: the characters come in as Unicode.
-            SetWindowTextW(hEdit, pShown);
-            dlg.m_name.clear();
-            EXPECT_TRUE(dlg.UpdateData(TRUE));
-            EXPECT_EQ(dlg.m_name, name.m_bytes) << name.m_what;
-        }
-        dlg.EndDialog(IDOK);
-        return true;
-    }};
-    dlg.DoModal();
 }
 
 } // namespace
