@@ -177,19 +177,10 @@ void TypeText(const std::string& text) {
 }
 
 void TypeCharacters(const std::u16string& text) {
-    // As an input method or the keyboard of another layout types them: the
-    // system turns each into the window's character set.
-    std::vector<INPUT> keys;
-    for (char16_t c : text) {
-        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
-            INPUT input = {};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wScan = c;
-            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
-            keys.push_back(input);
-        }
-    }
-    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof keys[0]);
+    // In Unicode, as a keyboard of any layout types them: the system turns
+    // each into the window's character set.
+    for (char16_t c : text)
+        PostMessageW(GetFocus(), WM_CHAR, c, 1);
     Pump();
 }
 

@@ -56,27 +56,15 @@ TEST(RunEnd, TemplateMissingFromTheResourcesIsAFailedRun) {
     EXPECT_EQ(dlg.DoModal(), -1);
 }
 
-class Opening : public testing::TestWithParam<UINT> {};
-
-TEST_P(Opening, ShowsOnlyOnceInitialisedCentredInTheWorkArea) {
-    CLayerProbeDlg dlg(GetParam());
-    DriveModal(dlg, [&] {
-        EXPECT_TRUE(IsCentredOver(dlg, nullptr));
-        dlg.EndDialog(IDOK);
-    });
-    EXPECT_FALSE(dlg.m_shownInInit);
-}
-
-INSTANTIATE_TEST_SUITE_P(Templates, Opening,
-                         testing::Values(IDD_ABOUTBOX, IDD_DRUMPAD, IDD_KEYDEF, IDD_SOUNDNAME));
-
-TEST(NestedRun, OpensCentredOverItsOwnerWhichTakesNoInputMeanwhile) {
+TEST(NestedRun, ShowsInitialisedCentredOverItsOwnerWhichTakesNoInputMeanwhile) {
     CLayerProbeDlg pad(IDD_DRUMPAD);
     CLayerProbeDlg keyDef(IDD_KEYDEF);
     CLayerProbeDlg soundName(IDD_SOUNDNAME);
     INT_PTR keyDefResult = 0;
     INT_PTR soundNameResult = 0;
     const INT_PTR padResult = DriveModal(pad, [&] {
+        // Without an owner: centred in the work area.
+        EXPECT_TRUE(IsCentredOver(pad, nullptr));
         keyDefResult = DriveModal(keyDef, [&] {
             EXPECT_TRUE(IsCentredOver(keyDef, &pad));
             EXPECT_TRUE(IsOwnedBy(keyDef, pad));
@@ -100,6 +88,7 @@ TEST(NestedRun, OpensCentredOverItsOwnerWhichTakesNoInputMeanwhile) {
     EXPECT_EQ(padResult, IDCANCEL);
     EXPECT_EQ(keyDefResult, IDOK);
     EXPECT_EQ(soundNameResult, IDCANCEL);
+    EXPECT_FALSE(pad.m_shownInInit || keyDef.m_shownInInit || soundName.m_shownInInit);
 }
 
 TEST(Buttons, SpaceAndEnterPressTheFocusedButton) {
