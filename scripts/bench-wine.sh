@@ -40,7 +40,7 @@ cleanup() {
 trap cleanup EXIT
 start_xvfb
 sound_server_start pulse "$work/server" 2>>"$work/server-start.log"
-"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+wine_manages_windows "$wine" || true
 
 # Q (X key code 24, scan code 16) strikes sound 2, a short one; nothing else is bound.
 mkdir -p "$work/run"

@@ -134,10 +134,7 @@ windows_tests() (
   mkdir -p "$WINEPREFIX"
   /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 || true # already running for this prefix
   ./wine-run.sh wineboot --init </dev/null >/dev/null 2>&1
-  # With no window manager, Wine manages its windows itself: it draws their
-  # captions and gives them the keyboard, and does not wait two seconds for a
-  # window manager to withdraw each window that closes.
-  ./wine-run.sh reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+  wine_manages_windows ./wine-run.sh
   local status=0
   ctest --output-on-failure -j "$jobs" --timeout 600 || status=$?
   /usr/lib/wine/wineserver -k || true

@@ -7,6 +7,8 @@
 #
 #   session_begin NAME           work folder $work; everything started is ended at exit
 #   start_xvfb                   DISPLAY set to a fresh Xvfb
+#   use_display                  the caller's DISPLAY when set, else start_xvfb
+#   wine_manages_windows WINE    the Wine of that launcher manages its own windows
 #   launch_program DIR CONF      $program started in DIR with ALSOFT_CONF=CONF; $program_pid
 #   wait_window [TITLE]          prints the id of the program's visible window of that title
 #                                (a regular expression; the drum pad window's by default)
@@ -90,6 +92,17 @@ start_xvfb() {
     chmod a+r "$work/asan-x11.supp"
     export ASAN_OPTIONS="$ASAN_OPTIONS:suppressions=$work/asan-x11.supp"
   fi
+}
+
+use_display() {
+  [[ -n "${DISPLAY:-}" ]] || start_xvfb
+}
+
+# With no window manager, Wine manages its windows itself: it draws their
+# captions and gives them the keyboard (a window left to a manager has
+# neither), and does not wait for one to withdraw each window that closes.
+wine_manages_windows() {
+  "$1" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 }
 
 launch_program() {

@@ -11,9 +11,7 @@ exe=$2
 # shellcheck source=../../support/program-session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../support/program-session.sh"
 session_begin afx-dpi
-if [[ -z "${DISPLAY:-}" ]]; then
-  start_xvfb
-fi
+use_display
 KADENZO_WINEPREFIX="$(cd "$(dirname "$wine_run")" && pwd)/wineprefix-144dpi"
 export KADENZO_WINEPREFIX
 mkdir -p "$KADENZO_WINEPREFIX"
@@ -26,7 +24,7 @@ for key in 'HKCU\Control Panel\Desktop' \
   'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
   "$wine_run" reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 done
-"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine_manages_windows "$wine_run"
 # Wine's own processes, started at 96 dpi, end before the test starts.
 WINEPREFIX=$KADENZO_WINEPREFIX /usr/lib/wine/wineserver -w
 KADENZO_TEST_DPI=144 "$wine_run" "$exe" --gtest_filter='KeyList.ColumnWidths*'

@@ -16,16 +16,12 @@ out=$3
 # shellcheck source=../../support/program-session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../support/program-session.sh"
 session_begin afx-keys
-if [[ -z "${DISPLAY:-}" ]]; then
-  start_xvfb
-fi
+use_display
 require_tools xdotool import setxkbmap
 mkdir -p "$out"
 trap 'setxkbmap us 2>/dev/null || true; session_cleanup' EXIT
 
-# Without a window manager, a window Wine leaves to one has no caption and
-# never gets the keyboard: Wine manages its windows itself.
-"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine_manages_windows "$wine_run"
 
 probe_log="$work/probe.log"
 

@@ -27,12 +27,8 @@ wine_session_begin() {
   trap wine_session_cleanup EXIT
   mkdir -p "$shots"
   wine_sound_prefix "$wine_run"
-  if [[ -z "${DISPLAY:-}" ]]; then
-    start_xvfb
-  fi
-  # Without a window manager, a window Wine leaves to one has no caption and
-  # never gets the keyboard: Wine manages its windows itself.
-  "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  use_display
+  wine_manages_windows "$wine_run"
   # $work is the folder session_begin made.
   # shellcheck disable=SC2154
   sound_server_start pulse "$work/server"
