@@ -33,6 +33,19 @@ struct SRun {
 };
 std::vector<SRun*> s_runs;
 
+// The window of the dialog's control id.
+HWND Control(const CDialog& dialog, int id) {
+    HWND hControl = nullptr;
+    dialog.GetDlgItem(id, &hControl);
+    return hControl;
+}
+
+bool IsListBox(HWND hControl) {
+    char className[32] = {};
+    GetClassNameA(hControl, className, sizeof className);
+    return lstrcmpiA(className, "ListBox") == 0;
+}
+
 // Handles the thread's messages as the dialog manager's loop would, until
 // that message has come (none: until the queue is empty), the window active
 // at the start has gone away (a key that ended its dialog), or for at most two
@@ -125,8 +138,7 @@ void WhenNextOpens(const std::function<void(CDialog&)>& script) {
 }
 
 void FocusControl(const CDialog& dialog, int id) {
-    HWND hControl = nullptr;
-    dialog.GetDlgItem(id, &hControl);
+    const HWND hControl = Control(dialog, id);
     // As the dialog manager moves it, so that a push button given the focus
     // becomes the default one, as a click or Tab makes it.
     SendMessageA(dialog.m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hControl), TRUE);
@@ -224,22 +236,18 @@ void ChooseWindowMenuItem(const CDialog& dialog, UINT id) {
 }
 
 void PushButton(const CDialog& dialog, int id) {
-    HWND hButton = nullptr;
-    dialog.GetDlgItem(id, &hButton);
+    const HWND hButton = Control(dialog, id);
     SendMessageA(hButton, BM_CLICK, 0, 0);
     Pump();
 }
 
 void ClickRow(const CDialog& dialog, int id, int row, EClick click) {
-    HWND hList = nullptr;
-    dialog.GetDlgItem(id, &hList);
-    char className[32] = {};
-    GetClassNameA(hList, className, sizeof className);
+    const HWND hList = Control(dialog, id);
     RECT rect = {};
     if (row == kBelowRows) {
         GetClientRect(hList, &rect);
         rect.top = rect.bottom - 20;
-    } else if (lstrcmpiA(className, "ListBox") == 0) {
+    } else if (IsListBox(hList)) {
         SendMessageA(hList, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
         SendMessageA(hList, LB_GETITEMRECT, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(&rect));
@@ -264,8 +272,7 @@ void ClickRow(const CDialog& dialog, int id, int row, EClick click) {
 }
 
 std::string ShownText(const CDialog& dialog, int id) {
-    HWND hControl = nullptr;
-    dialog.GetDlgItem(id, &hControl);
+    const HWND hControl = Control(dialog, id);
     std::string text(static_cast<size_t>(GetWindowTextLengthA(hControl)) + 1, '\0');
     text.resize(
         static_cast<size_t>(GetWindowTextA(hControl, text.data(), static_cast<int>(text.size()))));
@@ -273,8 +280,7 @@ std::string ShownText(const CDialog& dialog, int id) {
 }
 
 std::u16string ShownCharacters(const CDialog& dialog, int id) {
-    HWND hControl = nullptr;
-    dialog.GetDlgItem(id, &hControl);
+    const HWND hControl = Control(dialog, id);
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hControl)) + 1, L'\0');
     text.resize(
         static_cast<size_t>(GetWindowTextW(hControl, text.data(), static_cast<int>(text.size()))));
@@ -282,12 +288,9 @@ std::u16string ShownCharacters(const CDialog& dialog, int id) {
 }
 
 std::string ShownCell(const CDialog& dialog, int id, int row, int column) {
-    HWND hControl = nullptr;
-    dialog.GetDlgItem(id, &hControl);
-    char className[32] = {};
-    GetClassNameA(hControl, className, sizeof className);
+    const HWND hControl = Control(dialog, id);
     char buffer[4096] = {};
-    if (lstrcmpiA(className, "ListBox") == 0) {
+    if (IsListBox(hControl)) {
         const LRESULT length = SendMessageA(hControl, LB_GETTEXT, static_cast<WPARAM>(row),
                                             reinterpret_cast<LPARAM>(buffer));
         return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string();
