@@ -256,7 +256,6 @@ int WriteNewFile(const std::string& stem, const std::string& suffix, const std::
 
 int ReplaceFileContents(const char* path, const char* data, size_t size, SBackup* pBackup) {
     IFileSystem& fs = FileSystem();
-    g_lastFailure = kFileFailed;
     std::string target;
     if (!ResolveLinks(path, &target))
         return 0;

@@ -99,20 +99,19 @@ int CWin32FileSystem::ListBeside(const char* path, std::vector<std::string>* pPa
 }
 
 int CWin32FileSystem::MakeStateFolder(std::string* pFolder) {
-    wchar_t local[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+    wchar_t localBuffer[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", localBuffer, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return kFileMissing;
-    std::wstring folder(local, length);
+    const std::wstring local(localBuffer, length);
+    const std::wstring own = local + L"\\Kadenzo";
     // The folder itself is there on any Windows; made all the same, as the
     // program's own is in it.
-    for (const std::wstring& path : {folder, folder + L"\\Kadenzo"}) {
+    for (const std::wstring& path : {local, own}) {
         if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
             return LastFailure();
     }
-    folder += L"\\Kadenzo";
-    folder += L"\\";
-    return Narrow(folder, pFolder) ? 0 : kFileFailed;
+    return Narrow(own + L"\\", pFolder) ? 0 : kFileFailed;
 }
 
 uint32_t CWin32FileSystem::ProcessId() {
