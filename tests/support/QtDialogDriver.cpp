@@ -70,13 +70,18 @@ unsigned KernelCodeOf(UINT scanFlags) {
 
 INT_PTR DriveModal(CDialog& dialog, const std::function<void()>& script, int guardMs) {
     bool started = false;
-    QTimer::singleShot(0, [&] {
+    // Owned by this call, so that a run that never begins (DoModal's -1)
+    // leaves no timer behind to fire on this call's variables.
+    QTimer start;
+    start.setSingleShot(true);
+    QObject::connect(&start, &QTimer::timeout, [&] {
         started = true;
         QWidget* pWindow = AfxGetWidget(dialog);
         EXPECT_TRUE(WaitUntil([&] { return pWindow && pWindow->isActiveWindow(); }))
             << "the dialog never became active";
         script();
     });
+    start.start(0);
     QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, [&] {
